@@ -1,0 +1,33 @@
+// A signal graph: an ordered chain of processing nodes and the chain of buffers they exchange
+// samples through. One call of process() runs every node once, in chain order, over a block.
+//
+// Threads: built and changed by commands on the user-interface thread; process() runs on the
+// audio thread. Nothing is locked: parameter changes write single words that the next block
+// reads, and nodes are never created, moved or deleted while process() runs.
+#pragma once
+
+#include "VX/VX_Chain.h"
+#include "VX/VX_Object.h"
+
+class VX_Effect;
+
+class VX_Soundpipe : public VX_Object {
+public:
+    VX_Soundpipe();
+    ~VX_Soundpipe() override;
+
+    int32_t blockLength = 0;
+    VX_Chain nodes;                      // processing order
+    VX_Effect* insertionPoint = nullptr; // new nodes go before it; null: at the end
+    VX_Chain buffers;                    // creation order
+
+    // Runs one block. Allocates nothing and takes no lock. [audio thread]
+    int process();
+    // Zeroes every buffer's main array and resets every node's signal state.
+    void clear();
+
+    // The soundpipe that new buffers and nodes join, or null.
+    static VX_Soundpipe* current;
+};
+
+extern const VX_Option_Entry VX_Soundpipe_options[];

@@ -1,0 +1,32 @@
+// The command interpreter: one-line text commands that create, configure, query and delete
+// framework objects ("VX_Effect_Hipass -i %o -o %o", "%o -f %f", "%o -delete").
+//
+// Threads: commands run on the thread that owns the object tree (the plug-in's constructor,
+// the editor's message handling, the host's parameter calls). The interpreter's only state
+// between calls is VX_specialobject and the pool of value words (guarded by a mutex); two
+// threads must never run commands on the same objects at once.
+#pragma once
+
+#include "VX/VX_cfuncs.h"
+
+#include <cstdarg>
+
+enum : int {
+    VX_CMD_TEXT = 1,     // write the results as text into the result buffer
+    VX_CMD_POINTERS = 2, // store the results through pointer arguments
+};
+
+// Runs a command with pointer outputs: a created object, then each query's report, go through
+// the next pointer argument, in the order the command consumes its arguments.
+VX_error VX_cmd(const char* format, ...);
+
+// The general form. `capacity` holds the result buffer's size in bytes and receives the length
+// of the text on success; `args` is advanced past every argument the command consumed.
+VX_error VX_vcmd(int flags, const char* command, char* result, int* capacity, va_list* args);
+
+// Runs a command and writes its results as text instead of through pointers.
+VX_error VX_cmd_text(char* result, int* capacity, const char* format, ...);
+
+// Keeps a terminated copy of a word of a command text for as long as the program runs; equal
+// words share one copy. Handlers may keep the pointers they are given.
+const char* VX_word_copy(const char* begin, const char* end);

@@ -1,0 +1,61 @@
+// Fuzzes the interpreter: creation commands of registered classes with arbitrary option words
+// and values, a query of everything, then deletion of what was made.
+#include "command_builder.h"
+
+#include "VX/VX.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+int silentBox(const char*, const char*, unsigned) {
+    return 1;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    VX_set_message_box(silentBox);
+    // The interpreter's messages would flood the fuzzer's output.
+    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ByteSource in(data, size);
+    std::vector<std::string> commands; // commands must outlive the objects they made
+    std::vector<void*> made;
+    for (int round = 0; round < 8 && !in.empty(); ++round) {
+        const char* cls = fuzzClass(in);
+        std::string cmd = cls;
+        // A number after the class name would be taken as an object reference.
+        if (in.below(4) == 0) cmd += in.byte() & 1 ? " current" : " Tahoma";
+        for (uint32_t n = in.below(6); n > 0; --n) {
+            cmd += ' ';
+            cmd += fuzzOption(in, cls);
+            if (in.byte() & 1) {
+                cmd += ' ';
+                cmd += fuzzValue(in);
+            }
+        }
+        commands.push_back(cmd);
+        char text[4096];
+        int cap = sizeof text;
+        VX_cmd_text(text, &cap, commands.back().c_str());
+        // The created object's reference is the first word of a result that starts with one.
+        if (text[0] == '0' && text[1] == 'x') {
+            void* obj = reinterpret_cast<void*>(std::strtoull(text + 2, nullptr, 16));
+            if (obj) made.push_back(obj);
+        }
+    }
+    // "VX_Soundpipe current" hands out an object made earlier: delete each object once, the
+    // newest first.
+    for (size_t i = made.size(); i-- > 0;) {
+        bool seen = false;
+        for (size_t j = i + 1; j < made.size(); ++j) seen |= made[j] == made[i];
+        if (!seen) VX_cmd("%o -delete", made[i]);
+    }
+    VX_Soundpipe::current = nullptr;
+    return 0;
+}
