@@ -18,7 +18,14 @@ VX_Buffer::VX_Buffer() {
 // Leaves the soundpipe's buffer chain too: the next block would otherwise visit freed memory.
 VX_Buffer::~VX_Buffer() {
     if (soundpipe) soundpipe->buffers.remove(&item);
+    follow(nullptr);
     delete[] main;
+}
+
+void VX_Buffer::follow(VX_Soundpipe* sp) {
+    if (followed) followed->followers.remove(&followerItem);
+    followed = sp;
+    if (sp) sp->followers.insert(&followerItem);
 }
 
 int32_t VX_Buffer::length() const {
@@ -37,10 +44,10 @@ void VX_Buffer::setLength(int32_t v) {
     if (v == 0) return;
     int32_t n;
     if (v == -1) {
-        followed = VX_Soundpipe::current;
+        follow(VX_Soundpipe::current);
         n = followed ? followed->blockLength : 0;
     } else {
-        followed = nullptr;
+        follow(nullptr);
         n = v;
     }
     if (n <= 0 || n > maxLength) {

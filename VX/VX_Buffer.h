@@ -27,12 +27,15 @@ public:
     int32_t fadeState = 0; // -1, 0 or +1 within one block
     VX_Chain_Item item{this};
     VX_Soundpipe* soundpipe = nullptr; // whose buffer chain the item is in
+    VX_Chain_Item followerItem{this};  // in the followed soundpipe's followers
 
     // The length every user of the buffer takes. A buffer that follows a soundpipe whose block
     // length grew past its storage reports only what its storage holds.
     int32_t length() const;
     // Frees the storage and allocates it again for the given requested length.
     void setLength(int32_t requestedLength);
+    // Follows the block length of a soundpipe (null: none).
+    void follow(VX_Soundpipe* soundpipe);
     // The array a node with transition t (0 steady, +1 switching on, -1 switching off) reads
     // or writes, after carrying out a pending crossfade. Null without storage. [audio thread]
     int32_t* access(int t);

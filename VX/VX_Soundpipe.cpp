@@ -20,7 +20,12 @@ VX_Soundpipe::~VX_Soundpipe() {
     buffers.forEach<VX_Buffer>([this](VX_Buffer* b) {
         buffers.remove(&b->item);
         b->soundpipe = nullptr;
-        if (b->followed == this) b->followed = nullptr;
+    });
+    // A buffer may follow a soundpipe whose chain it is not in (it was re-sized while another
+    // one was current): those are found through their own link.
+    followers.forEach<VX_Buffer>([this](VX_Buffer* b) {
+        followers.remove(&b->followerItem);
+        b->followed = nullptr;
     });
     if (current == this) current = nullptr;
 }
@@ -82,10 +87,14 @@ VX_value blockLength(VX_Object* o, VX_value v) {
 }
 
 VX_value insertBefore(VX_Object* o, VX_value v) {
-    if (v.hasValue()) {
-        VX_Effect* node = nullptr;
-        VX_set_object(node, v);
-        self(o)->insertionPoint = node;
+    // Only a node of this soundpipe's chain (or null) can be the insertion point: the node's
+    // destructor clears it there, so it can never be left pointing at a deleted node.
+    if (v.type == VX_TYPE_OBJECT) {
+        VX_Soundpipe* sp = self(o);
+        bool known = v.value.p == nullptr;
+        for (VX_Chain_Item* i = sp->nodes.first(); !known && !sp->nodes.isEnd(i); i = i->next)
+            known = i->data == v.value.p;
+        if (known) sp->insertionPoint = static_cast<VX_Effect*>(v.value.p);
     }
     return VX_value::object(self(o)->insertionPoint);
 }

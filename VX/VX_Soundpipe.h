@@ -20,6 +20,7 @@ public:
     VX_Chain nodes;                      // processing order
     VX_Effect* insertionPoint = nullptr; // new nodes go before it; null: at the end
     VX_Chain buffers;                    // creation order
+    VX_Chain followers;                  // buffers whose length follows this block length
 
     // Runs one block. Allocates nothing and takes no lock. [audio thread]
     int process();

@@ -4,6 +4,13 @@
 # multiply-adds), so that the fixed-point and floating paths give the same bits on every target.
 add_compile_options(-Wall -Wextra -ffp-contract=off)
 
+# GCC 12 reports -Wrestrict inside std::string's operator+ when it inlines it at -O2 (a known
+# false positive of that release); the warning stays on for every other compiler.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
+   AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wno-restrict>)
+endif()
+
 if(WIN32)
     # Modules and programs carry their runtime with them: a host loads torv.dll without any
     # compiler runtime DLL next to it.
@@ -15,6 +22,12 @@ if(TORV_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
                         -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(TORV_FUZZ)
+    # Coverage instrumentation for all code, so that the fuzzers are guided by what they reach in
+    # the framework, not only by their own sources; the fuzzers add libFuzzer's driver themselves.
+    add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 # GoogleTest from the sources Debian ships, built with the compiler of the target.
@@ -29,3 +42,10 @@ function(torv_use_googletest)
         target_compile_options(gtest_main PRIVATE -w)
     endif()
 endfunction()
+
+# Windows test programs run under Wine through scripts/wine-run (TORV_WINE_ARCH comes from the
+# toolchain file): CTest prefixes every test command of a program target with it.
+if(TORV_WINE_ARCH)
+    set(TORV_WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${TORV_WINE_RUN} ${TORV_WINE_ARCH})
+endif()

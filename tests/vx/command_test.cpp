@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -200,12 +201,22 @@ TEST_F(Command, ResultTextAndItsCapacity) {
     EXPECT_EQ(small[3], 'x');
 
     // Floats are written with "%f"; a reference with every digit of the pointer.
+    // A reference is written with every hexadecimal digit of the pointer.
+    VX_Effect* node = nullptr;
+    VX_cmd("VX_Effect_Zero", &node);
     char f[64];
     int fcap = sizeof f;
-    VX_cmd_text(f, &fcap, "VX_Soundpipe %o -be %o -be", sp,
-                reinterpret_cast<void*>(uintptr_t{0xABCDEF}));
-    EXPECT_STREQ(f, "0xABCDEF");
-    VX_cmd("%o -be %o", sp, nullptr);
+    VX_cmd_text(f, &fcap, "VX_Soundpipe %o -be %o -be", sp, node);
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "0x%llX",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(node)));
+    EXPECT_STREQ(f, expected);
+    // Only a node of the soundpipe's own chain is taken as its insertion point.
+    fcap = sizeof f;
+    VX_cmd_text(f, &fcap, "VX_Soundpipe %o -be 0x00A57BBD -be 5 -be", sp);
+    EXPECT_STREQ(f, expected);
+    VX_cmd("%o -delete", node);
+    EXPECT_EQ(sp->insertionPoint, nullptr);
 
     VX_cmd("%o -delete", b);
     VX_cmd("%o -delete", sp);

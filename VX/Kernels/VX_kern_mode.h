@@ -1,0 +1,45 @@
+// Private to the kernels: the output-mode write step, the wrapping helpers and the table
+// builders shared by the kernel families.
+#pragma once
+
+#include "VX/Kernels/VX_kernels.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Loop indices run from -n up to 0 over pointers set to the end of the block.
+using VX_kern_index = std::ptrdiff_t;
+
+#define VX_KERN_INLINE [[gnu::always_inline]] inline
+
+// Signed samples wrap modulo 2^32: the arithmetic is done on the unsigned bits.
+VX_KERN_INLINE uint32_t VX_kern_u(int32_t x) {
+    return static_cast<uint32_t>(x);
+}
+VX_KERN_INLINE int32_t VX_kern_s(uint32_t x) {
+    return static_cast<int32_t>(x);
+}
+
+// Combines the computed value v with the destination sample d as the mode says. Modes that
+// ignore d never read it.
+template <int Mode> VX_KERN_INLINE int32_t VX_kern_write(int32_t d, int32_t v) {
+    const uint32_t ud = VX_kern_u(d), uv = VX_kern_u(v);
+    if constexpr (Mode == VX_MODE_SET)
+        return v;
+    else if constexpr (Mode == VX_MODE_ADD)
+        return VX_kern_s(ud + uv);
+    else if constexpr (Mode == VX_MODE_SUB)
+        return VX_kern_s(ud - uv);
+    else if constexpr (Mode == VX_MODE_STN)
+        return VX_kern_s(0u - uv);
+    else if constexpr (Mode == VX_MODE_ADN)
+        return VX_kern_s(0u - (ud + uv));
+    else
+        return VX_kern_s(uv - ud);
+}
+
+// The six members of a family, in mode order.
+#define VX_KERN_MODES(kernel) kernel<0>, kernel<1>, kernel<2>, kernel<3>, kernel<4>, kernel<5>
+// The six members of one operation of a family with operations.
+#define VX_KERN_OPER_MODES(kernel, op)                                                             \
+    kernel<op, 0>, kernel<op, 1>, kernel<op, 2>, kernel<op, 3>, kernel<op, 4>, kernel<op, 5>

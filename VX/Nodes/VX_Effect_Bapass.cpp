@@ -1,0 +1,177 @@
+#include "VX/Nodes/VX_Effect_Bapass.h"
+
+#include "VX/Kernels/VX_kernels.h"
+#include "VX/Nodes/VX_node_options.h"
+
+#include <cstdio>
+
+namespace {
+
+// Truncates toward zero; values beyond the 32-bit range stop at its ends.
+int32_t fixedPoint(long double v) {
+    if (v >= 2147483648.0L) return INT32_MAX;
+    if (v <= -2147483649.0L) return INT32_MIN;
+    return VX_trunc32(v);
+}
+
+} // namespace
+
+// The analogue band-pass B s / (s^2 + B s + w0^2), w0^2 = wL wU, B = wU - wL, discretised
+// with central differences around the middle sample. Every named quantity is computed in
+// extended precision and rounded to double, so that all targets get the same coefficients.
+void VX_Effect_Bapass::updateCoefficients() {
+    // An unordered comparison (a NaN) counts as equal: such values are unusable too.
+    const auto same = [](float a, float b) { return !(a < b) && !(a > b); };
+    if (same(q, 0.0f) || same(q, 1.0f) || same(frequency, 0.0f) || clock == 0) return;
+    using L = long double;
+    static constexpr double pi = 3.141592653589793;
+    VX_Fpu_Extended extended;
+    const double fTimesQ = static_cast<double>(L(frequency) * L(q));
+    const double fOverQ = static_cast<double>(L(frequency) / L(q));
+    const double wL = static_cast<double>(L(2.0) * L(pi) * L(fTimesQ));
+    const double wU = static_cast<double>(L(2.0) * L(pi) * L(fOverQ));
+    const double d = static_cast<double>((L(wU) - L(wL)) / (L(wU) * L(wL)));
+    const double p = static_cast<double>(L(1.0) / (L(wU) * L(wL)));
+    const L fs = clock;
+    g = static_cast<double>(fs * L(d) * L(0.5));
+    h = static_cast<double>(fs * L(p) * fs);
+    const L sum = L(g) + L(h);
+    k0 = static_cast<double>((L(2.0) * L(g) + L(1.0)) / sum);
+    k1 = static_cast<double>((L(2.0) * L(g)) / sum);
+    k2 = static_cast<double>(L(g) / sum);
+    // One word each, so that a block running meanwhile sees each either old or new. Above
+    // about 0.225 fs k0 reaches 2 and c0 no longer fits in 32 bits (k1 from about 0.318 fs);
+    // wrapping it would turn the filter into noise, so it stops at the end of the range.
+    c0 = fixedPoint(L(k0) * 32768.0L * 65536.0L * 0.5L);
+    c1 = fixedPoint(L(k1) * 32768.0L * 65536.0L);
+    c2 = fixedPoint(L(k2) * 32768.0L * 65536.0L);
+}
+
+void VX_Effect_Bapass::reset() {
+    x1 = x2 = y1 = y2 = 0;
+    fx1 = fx2 = fy1 = fy2 = 0.0;
+}
+
+void VX_Effect_Bapass::process() {
+    int32_t* out = access(output);
+    const int32_t* in = access(input);
+    if (!in || !out) return;
+    const int32_t n = VX_common_length(input, output);
+    if (n <= 0) return;
+    if (floating) {
+        processFloating(in, out, n);
+        return;
+    }
+    const int status = VX_kern_bapass[mode](in, out, n, c0, c1, c2, &x1, &x2, &y1, &y2);
+    if (status != 0 && error == 0) {
+        std::printf("VX_Effect_Bapass error %d\n", status);
+        error = status;
+    }
+}
+
+namespace {
+
+// The floating result goes out as a 64-bit truncation of which the low 32 bits are kept; "add"
+// and "sub" combine with the old sample in floating point before truncating.
+template <int Mode>
+void floatingBlock(VX_Effect_Bapass& e, const int32_t* in, int32_t* out, int32_t n) {
+    using L = long double;
+    const L k0 = e.k0, k1 = e.k1, k2 = e.k2;
+    double x1 = e.fx1, x2 = e.fx2, y1 = e.fy1, y2 = e.fy2;
+    for (int32_t i = 0; i < n; ++i) {
+        const double x = in[i];
+        const double y = static_cast<double>(((L(x) - L(x2)) * k2 - L(y2)) + L(y2) * k1 + L(y1) +
+                                             L(y1) - L(y1) * k0);
+        const uint32_t d = static_cast<uint32_t>(out[i]);
+        uint32_t result;
+        if constexpr (Mode == VX_MODE_ADD)
+            result = static_cast<uint32_t>(VX_trunc32(L(out[i]) + L(y)));
+        else if constexpr (Mode == VX_MODE_SUB)
+            result = static_cast<uint32_t>(VX_trunc32(L(out[i]) - L(y)));
+        else {
+            const uint32_t v = static_cast<uint32_t>(VX_trunc32(y));
+            if constexpr (Mode == VX_MODE_SET)
+                result = v;
+            else if constexpr (Mode == VX_MODE_STN)
+                result = 0u - v;
+            else if constexpr (Mode == VX_MODE_ADN)
+                result = 0u - (d + v);
+            else
+                result = v - d;
+        }
+        out[i] = static_cast<int32_t>(result);
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+    }
+    e.fx1 = x1;
+    e.fx2 = x2;
+    e.fy1 = y1;
+    e.fy2 = y2;
+}
+
+using FloatingBlock = void (*)(VX_Effect_Bapass&, const int32_t*, int32_t*, int32_t);
+constexpr FloatingBlock floatingBlocks[VX_MODE_COUNT] = {
+    floatingBlock<0>, floatingBlock<1>, floatingBlock<2>,
+    floatingBlock<3>, floatingBlock<4>, floatingBlock<5>,
+};
+
+} // namespace
+
+void VX_Effect_Bapass::processFloating(const int32_t* in, int32_t* out, int32_t n) {
+    VX_Fpu_Extended extended;
+    floatingBlocks[mode](*this, in, out, n);
+}
+
+namespace {
+
+VX_Effect_Bapass* self(VX_Object* o) {
+    return static_cast<VX_Effect_Bapass*>(o);
+}
+
+VX_Object* create() {
+    return new VX_Effect_Bapass();
+}
+
+VX_value inputOption(VX_Object* o, VX_value v) {
+    return VX_buffer_option(self(o)->input, v);
+}
+
+VX_value outputOption(VX_Object* o, VX_value v) {
+    return VX_buffer_option(self(o)->output, v);
+}
+
+VX_value frequencyOption(VX_Object* o, VX_value v) {
+    if (v.isNumber()) {
+        self(o)->frequency = v.asFloat();
+        self(o)->updateCoefficients();
+    }
+    return VX_value::real(self(o)->frequency);
+}
+
+VX_value qOption(VX_Object* o, VX_value v) {
+    if (v.isNumber()) {
+        self(o)->q = v.asFloat();
+        self(o)->updateCoefficients();
+    }
+    return VX_value::real(self(o)->q);
+}
+
+VX_value arithmeticOption(VX_Object* o, VX_value v) {
+    if (v.type == VX_TYPE_STRING && v.value.s)
+        self(o)->floating = VX_word_equal(v.value.s, "floating");
+    return VX_value::string(self(o)->floating ? "floating" : "integer");
+}
+
+} // namespace
+
+constinit const VX_Option_Entry VX_Effect_Bapass_options[] = {
+    VX_CREATE(create),
+    VX_OPTION("i", inputOption),
+    VX_OPTION("o", outputOption),
+    VX_OPTION("f", frequencyOption),
+    VX_OPTION("q", qOption),
+    VX_OPTION("a", arithmeticOption),
+    VX_PARENT(VX_Effect_options),
+};

@@ -1,0 +1,38 @@
+// Second-order band-pass with its centre at f and its band edges at f * q and f / q, unity
+// gain at the centre. Computes in 32-bit fixed point (the default) or in floating point.
+// Subtracted from a first-order high-pass of the same corner it leaves a third-order
+// Butterworth high-pass.
+#pragma once
+
+#include "VX/VX_Effect.h"
+
+class VX_Effect_Bapass : public VX_Effect {
+public:
+    VX_Buffer* input = nullptr;
+    VX_Buffer* output = nullptr;
+    int32_t error = 0; // the first nonzero status of the integer kernel
+    float frequency = 0.0f;
+    float q = 0.0f;
+    double k0 = 0.0, k1 = 0.0, k2 = 0.0; // floating coefficients
+    int32_t c0 = 0, c1 = 0, c2 = 0;      // k0 * 2^30, k1 * 2^31, k2 * 2^31
+    int32_t x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    double fx1 = 0.0, fx2 = 0.0, fy1 = 0.0, fy2 = 0.0;
+    bool floating = false;
+
+    void process() override; // [audio thread]
+    void clockChanged() override { updateCoefficients(); }
+    void reset() override; // [audio thread]
+
+    // Recomputes every coefficient from f, q and the clock; values that give no band (q of 0
+    // or 1, f or clock of 0, NaN) keep the previous coefficients.
+    void updateCoefficients();
+
+    // Band-pass design values, kept for inspection: G = fs D / 2 and H = fs^2 P, with
+    // D = (wU - wL) / (wU wL) and P = 1 / (wU wL).
+    double g = 0.0, h = 0.0;
+
+private:
+    void processFloating(const int32_t* in, int32_t* out, int32_t n); // [audio thread]
+};
+
+extern const VX_Option_Entry VX_Effect_Bapass_options[];

@@ -1,0 +1,23 @@
+#include "VX/Nodes/VX_Effect_Lopass.h"
+
+#include "VX/Kernels/VX_kernels.h"
+
+void VX_Effect_Lopass::process() {
+    const int32_t* in;
+    int32_t* out;
+    const int32_t n = block(in, out);
+    if (n > 0) VX_kern_lopass1[mode](in, out, n, &coefficient, &state);
+}
+
+namespace {
+
+VX_Object* create() {
+    return new VX_Effect_Lopass();
+}
+
+} // namespace
+
+constinit const VX_Option_Entry VX_Effect_Lopass_options[] = {
+    VX_CREATE(create),
+    VX_PARENT(VX_Effect_Onepole_options),
+};

@@ -1,0 +1,30 @@
+// What the one-pole low-pass and high-pass share: the buffers, the corner frequency in hertz
+// and the 0.32 coefficient of the one-pole kernels, recomputed when the frequency or the clock
+// changes, and the state (the low-pass output of the previous sample).
+#pragma once
+
+#include "VX/VX_Effect.h"
+
+class VX_Effect_Onepole : public VX_Effect {
+public:
+    VX_Buffer* input = nullptr;
+    VX_Buffer* output = nullptr;
+    int32_t frequency = 0;
+    uint32_t coefficient = 0;
+    int32_t state = 0;
+
+    void clockChanged() override { updateCoefficient(); }
+    void reset() override { state = 0; } // [audio thread]
+
+    // The backward-Euler coefficient a / 2^32 = 2 pi f / (2 pi f + fs), computed in extended
+    // precision and truncated. A frequency or clock of 0 keeps the previous coefficient.
+    void updateCoefficient();
+    static uint32_t coefficientFor(int32_t frequency, int32_t clock);
+
+protected:
+    // The samples of both buffers for this block and their common length; 0 when there is
+    // nothing to process. [audio thread]
+    int32_t block(const int32_t*& in, int32_t*& out);
+};
+
+extern const VX_Option_Entry VX_Effect_Onepole_options[];

@@ -1,0 +1,105 @@
+// Preset files: the product string with its terminating zero, then State (int32) and Frequency
+// (float32), both little-endian. Nothing else: no version, no count.
+#include "plugin/VX_Application.h"
+
+#include "plugin/preset_file.h"
+#include "plugin/torv_strings.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+VX_Application::FileIo VX_Application::fileIo = {std::fread, std::fwrite};
+
+namespace {
+
+constexpr size_t headerSize = sizeof torvProductString; // the text and its zero byte
+constexpr long fileSize = static_cast<long>(headerSize) + 8;
+
+void toBytes(uint32_t v, unsigned char* out) {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+uint32_t fromBytes(const unsigned char* in) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(in[i]) << (8 * i);
+    return v;
+}
+
+void showError(const char* message) {
+    if (message) VX_message_box(message, "Error", VX_MB_ICONERROR);
+}
+
+} // namespace
+
+void VX_Application::loadPreset(const char* path) {
+    if (!path || !*path) return;
+    const char* message = nullptr;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        message = "Cannot open this file.";
+    } else {
+        const long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+        char header[headerSize + 1] = {}; // the last byte stays 0: a text whatever was read
+        unsigned char state[4], frequency[4];
+        if (size != fileSize) {
+            message = "Bad content in preset file.";
+        } else if (std::fseek(file, 0, SEEK_SET) != 0 ||
+                   fileIo.read(header, headerSize, 1, file) != 1) {
+            message = "Cannot read header in preset file.";
+        } else if (std::strcmp(header, torvProductString) != 0) {
+            // Compared as a text: whatever follows its zero byte goes unnoticed.
+            message = "Wrong header in preset file.";
+        } else if (fileIo.read(state, 4, 1, file) != 1) {
+            message = "Cannot read params from preset file.";
+        } else {
+            const bool haveFrequency = fileIo.read(frequency, 4, 1, file) == 1;
+            VX_bits f{.raw = 0};
+            f.u = fromBytes(frequency);
+            if (haveFrequency && !std::isfinite(f.f)) {
+                // Not a frequency at all: taking it would silence the filters for good.
+                message = "Bad content in preset file.";
+            } else {
+                Param& s = params[paramState];
+                s.value.raw = 0;
+                s.value.u = fromBytes(state);
+                applyParam(s);
+                if (!haveFrequency) {
+                    message = "Cannot read params from preset file.";
+                } else {
+                    Param& p = params[paramFrequency];
+                    p.value = f;
+                    applyParam(p);
+                }
+            }
+        }
+        std::fclose(file);
+    }
+    showError(message);
+}
+
+void VX_Application::savePreset(const char* path) {
+    if (!path || !*path) return;
+    // Written next to the target and moved over it only when complete.
+    const std::string written = std::string(path) + ".part";
+    const char* message = nullptr;
+    std::FILE* file = std::fopen(written.c_str(), "wb");
+    if (!file) {
+        message = "Cannot open preset file.";
+    } else {
+        unsigned char state[4], frequency[4];
+        toBytes(params[paramState].value.u, state);
+        toBytes(params[paramFrequency].value.u, frequency);
+        if (fileIo.write(torvProductString, headerSize, 1, file) != 1)
+            message = "Cannot write header to preset file.";
+        else if (fileIo.write(state, 4, 1, file) != 1 || fileIo.write(frequency, 4, 1, file) != 1)
+            message = "Cannot write params to preset file.";
+        // Buffered data reaches the disk only now: a full disk shows here.
+        if (std::fclose(file) != 0 && !message) message = "Cannot write params to preset file.";
+        if (!message && !replacePresetFile(written.c_str(), path))
+            message = "Cannot open preset file.";
+        if (message) std::remove(written.c_str());
+    }
+    showError(message);
+}

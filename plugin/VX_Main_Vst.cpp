@@ -1,0 +1,114 @@
+#include "plugin/VX_Main_Vst.h"
+
+#include "plugin/torv_strings.h"
+
+#include "VX/VX_numeric.h"
+
+#include <cstdio>
+#include <cstring>
+
+VX_Main_Vst::VX_Main_Vst(audioMasterCallback audioMaster)
+    : AudioEffectX(audioMaster, 1, paramCount) {
+    build();
+    programsAreChunks(usesChunks() != 0);
+    setUniqueID(torvUniqueId);
+    setNumInputs(1);
+    setNumOutputs(2);
+    canProcessReplacing(true);
+}
+
+VX_Main_Vst::~VX_Main_Vst() {
+    destroy();
+}
+
+void VX_Main_Vst::open() {
+    clearGraph();
+}
+
+void VX_Main_Vst::setSampleRate(float rate) {
+    AudioEffectX::setSampleRate(rate);
+    setClock(VX_trunc32(rate));
+}
+
+void VX_Main_Vst::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
+    runGraph(inputs, outputs, frames);
+}
+
+void VX_Main_Vst::setParameter(VstInt32 index, float value) {
+    setParameterNormalised(index, value);
+}
+
+float VX_Main_Vst::getParameter(VstInt32 index) {
+    return getParameterNormalised(index);
+}
+
+void VX_Main_Vst::getParameterName(VstInt32 index, char* text) {
+    writeParameterName(index, text, kVstMaxParamStrLen);
+}
+
+void VX_Main_Vst::getParameterLabel(VstInt32 index, char* text) {
+    writeParameterLabel(index, text, kVstMaxParamStrLen);
+}
+
+void VX_Main_Vst::getParameterDisplay(VstInt32 index, char* text) {
+    writeParameterDisplay(index, text, kVstMaxParamStrLen);
+}
+
+namespace {
+
+const char* const programName = "Default program";
+
+// Clears the host's text of `size` bytes and writes at most size - 1 characters into it.
+void writeText(char* text, size_t size, const char* value) {
+    std::memset(text, 0, size);
+    std::snprintf(text, size, "%s", value);
+}
+
+} // namespace
+
+void VX_Main_Vst::getProgramName(char* name) {
+    writeText(name, kVstMaxProgNameLen, programName);
+}
+
+bool VX_Main_Vst::getProgramNameIndexed(VstInt32, VstInt32, char* text) {
+    writeText(text, kVstMaxProgNameLen, programName);
+    return true;
+}
+
+VstInt32 VX_Main_Vst::getChunk(void** data, bool) {
+    const VX_value chunk = saveChunk();
+    if (data) *data = chunk.value.p;
+    // No data at all is a size of 0, never a negative one.
+    return chunk.length > 0 ? chunk.length : 0;
+}
+
+VstInt32 VX_Main_Vst::setChunk(void* data, VstInt32 byteSize, bool) {
+    VX_bits bits{.raw = 0};
+    bits.p = data;
+    loadChunk(VX_value(bits, VX_TYPE_NONE, byteSize));
+    return byteSize;
+}
+
+bool VX_Main_Vst::getEffectName(char* name) {
+    // The host's text holds 32 bytes, the zero included: the name's last letter does not fit.
+    writeText(name, kVstMaxEffectNameLen, torvEffectName);
+    return true;
+}
+
+bool VX_Main_Vst::getVendorString(char* text) {
+    writeText(text, kVstMaxVendorStrLen, torvVendorString);
+    return true;
+}
+
+bool VX_Main_Vst::getProductString(char* text) {
+    writeText(text, kVstMaxProductStrLen, torvProductString);
+    return true;
+}
+
+VstInt32 VX_Main_Vst::getVendorVersion() {
+    return torvVendorVersion;
+}
+
+VstInt32 VX_Main_Vst::getPlugCategory() {
+    return kPlugCategEffect;
+}

@@ -1,0 +1,241 @@
+// Preset files: the format, every message of loading and saving, and that a failed save keeps
+// the file that was there.
+#include "plugin/test_host.h"
+#include "support/capture.h"
+
+#include "plugin/torv_strings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+using namespace testhost;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+constexpr size_t headerSize = sizeof torvProductString;
+
+class Preset : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("torv-preset-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        path = (dir / "a.torv").string();
+    }
+    void TearDown() override {
+        VX_Application::fileIo = saved;
+        fs::remove_all(dir);
+    }
+
+    static Bytes file(int32_t state, float frequency) {
+        Bytes b(torvProductString, torvProductString + headerSize);
+        uint32_t f;
+        std::memcpy(&f, &frequency, 4);
+        for (uint32_t v : {static_cast<uint32_t>(state), f})
+            for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+        return b;
+    }
+    void write(const Bytes& b) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    }
+    Bytes read() const {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    // Loads and returns the messages shown.
+    std::vector<std::string> load(VX_Application* app, const std::string& from) {
+        BoxCapture boxes;
+        stdoutOf([&] { app->loadPreset(from.c_str()); });
+        return texts(boxes);
+    }
+    std::vector<std::string> save(VX_Application* app, const std::string& to) {
+        BoxCapture boxes;
+        stdoutOf([&] { app->savePreset(to.c_str()); });
+        return texts(boxes);
+    }
+    static std::vector<std::string> texts(const BoxCapture& boxes) {
+        std::vector<std::string> r;
+        for (const CapturedBox& b : boxes.boxes) {
+            EXPECT_EQ(b.caption, "Error");
+            EXPECT_EQ(b.type, unsigned{VX_MB_ICONERROR});
+            r.push_back(b.text);
+        }
+        return r;
+    }
+    using Messages = std::vector<std::string>;
+
+    fs::path dir;
+    std::string path;
+    VX_Application::FileIo saved = VX_Application::fileIo;
+};
+
+// Stand-ins for fread and fwrite that fail from the given call on.
+int callsBeforeFailure = 0;
+size_t failingRead(void* data, size_t size, size_t count, std::FILE* f) {
+    return callsBeforeFailure-- > 0 ? std::fread(data, size, count, f) : 0;
+}
+size_t failingWrite(const void* data, size_t size, size_t count, std::FILE* f) {
+    return callsBeforeFailure-- > 0 ? std::fwrite(data, size, count, f) : 0;
+}
+
+TEST_F(Preset, SavedFileIsTheHeaderAndTheTwoValues) {
+    Effect e;
+    e->setParameter(e.get(), 0, 0.0f);
+    e->setParameter(e.get(), 1, 0.25f); // 2515 Hz on the knob
+    EXPECT_EQ(save(e.object(), path), Messages{});
+    EXPECT_EQ(read(), file(0, 2515.0f));
+    EXPECT_EQ(read().size(), headerSize + 8);
+    EXPECT_FALSE(fs::exists(path + ".part"));
+
+    Effect other;
+    EXPECT_EQ(load(other.object(), path), Messages{});
+    EXPECT_EQ(other->getParameter(other.get(), 0), 0.0f);
+    EXPECT_EQ(other.object()->params[1].value.f, 2515.0f);
+    EXPECT_EQ(other.object()->params[1].type, VX_TYPE_FLOAT);
+    EXPECT_FLOAT_EQ(other.object()->cutoff, 9980.0f * 0.0625f + 20.0f);
+}
+
+TEST_F(Preset, SavingReplacesAnOlderFile) {
+    Effect e;
+    write(Bytes(300, 'z'));
+    EXPECT_EQ(save(e.object(), path), Messages{});
+    EXPECT_EQ(read(), file(1, 1500.0f));
+}
+
+TEST_F(Preset, LoadingStateOffSwitchesTheFiltersOff) {
+    Effect e;
+    write(file(0, 1500.0f));
+    EXPECT_EQ(load(e.object(), path), Messages{});
+    EXPECT_EQ(e->getParameter(e.get(), 0), 0.0f);
+    if (!filterNodesAvailable()) GTEST_SKIP() << filterNodesMissing;
+    int32_t on = -1;
+    VX_cmd("VX_Effect %o -on", e.object()->hipass, &on);
+    EXPECT_EQ(on, 0);
+    VX_cmd("VX_Effect %o -on", e.object()->bapass, &on);
+    EXPECT_EQ(on, 0);
+}
+
+TEST_F(Preset, WrongSizeIsBadContent) {
+    Effect e;
+    for (int delta : {-1, +1}) {
+        Bytes b = file(0, 300.0f);
+        b.resize(b.size() + delta, 0);
+        write(b);
+        EXPECT_EQ(load(e.object(), path), Messages{"Bad content in preset file."});
+    }
+    write({});
+    EXPECT_EQ(load(e.object(), path), Messages{"Bad content in preset file."});
+    EXPECT_EQ(e->getParameter(e.get(), 0), 1.0f);
+    EXPECT_EQ(e.object()->params[1].value.f, 1500.0f);
+}
+
+TEST_F(Preset, AHeaderThatDiffersAnywhereIsWrong) {
+    Effect e;
+    for (size_t at : {size_t{0}, size_t{4}, headerSize - 2, headerSize - 1}) {
+        Bytes b = file(0, 300.0f);
+        b[at] ^= 0x20;
+        write(b);
+        EXPECT_EQ(load(e.object(), path), Messages{"Wrong header in preset file."}) << at;
+    }
+    // A zero byte early in the header ends the text there: still not the product string.
+    Bytes b = file(0, 300.0f);
+    b[10] = 0;
+    write(b);
+    EXPECT_EQ(load(e.object(), path), Messages{"Wrong header in preset file."});
+    EXPECT_EQ(e.object()->params[1].value.f, 1500.0f);
+}
+
+TEST_F(Preset, AFrequencyThatIsNotANumberIsRefused) {
+    Effect e;
+    for (float bad :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+          -std::numeric_limits<float>::infinity()}) {
+        write(file(0, bad));
+        EXPECT_EQ(load(e.object(), path), Messages{"Bad content in preset file."});
+    }
+    // Nothing of a refused file is taken.
+    EXPECT_EQ(e->getParameter(e.get(), 0), 1.0f);
+    EXPECT_EQ(e.object()->params[1].value.f, 1500.0f);
+    // Finite values outside the knob's range are taken as they are.
+    write(file(1, 20000.0f));
+    EXPECT_EQ(load(e.object(), path), Messages{});
+    EXPECT_EQ(e.object()->params[1].value.f, 20000.0f);
+    EXPECT_FLOAT_EQ(e.object()->cutoff,
+                    9980.0f * (19980.0f / 9980.0f) * (19980.0f / 9980.0f) + 20.0f);
+}
+
+TEST_F(Preset, MissingFileCannotBeOpened) {
+    Effect e;
+    EXPECT_EQ(load(e.object(), (dir / "none.torv").string()), Messages{"Cannot open this file."});
+}
+
+TEST_F(Preset, ReadFailuresStopWhereTheyHappen) {
+    Effect e;
+    write(file(0, 300.0f));
+    VX_Application::fileIo.read = failingRead;
+
+    callsBeforeFailure = 0;
+    EXPECT_EQ(load(e.object(), path), Messages{"Cannot read header in preset file."});
+    callsBeforeFailure = 1;
+    EXPECT_EQ(load(e.object(), path), Messages{"Cannot read params from preset file."});
+    EXPECT_EQ(e->getParameter(e.get(), 0), 1.0f);
+    // The state was read before the frequency failed: it stays set and applied.
+    callsBeforeFailure = 2;
+    EXPECT_EQ(load(e.object(), path), Messages{"Cannot read params from preset file."});
+    EXPECT_EQ(e->getParameter(e.get(), 0), 0.0f);
+    EXPECT_EQ(e.object()->params[1].value.f, 1500.0f);
+}
+
+TEST_F(Preset, UnwritablePathCannotBeOpened) {
+    Effect e;
+    const fs::path nowhere = dir / "missing-folder" / "a.torv";
+    EXPECT_EQ(save(e.object(), nowhere.string()), Messages{"Cannot open preset file."});
+    EXPECT_FALSE(fs::exists(dir / "missing-folder"));
+}
+
+TEST_F(Preset, AFailedSaveKeepsTheFileThatWasThere) {
+    Effect e;
+    const Bytes good = file(0, 777.0f);
+    const struct {
+        int calls;
+        const char* message;
+    } cases[] = {{0, "Cannot write header to preset file."},
+                 {1, "Cannot write params to preset file."},
+                 {2, "Cannot write params to preset file."}};
+    VX_Application::fileIo.write = failingWrite;
+    for (const auto& c : cases) {
+        write(good);
+        callsBeforeFailure = c.calls;
+        EXPECT_EQ(save(e.object(), path), Messages{c.message});
+        EXPECT_EQ(read(), good) << c.calls;
+        EXPECT_FALSE(fs::exists(path + ".part")) << c.calls;
+    }
+}
+
+TEST_F(Preset, NoPathNoAction) {
+    Effect e;
+    BoxCapture boxes;
+    e.object()->loadPreset(nullptr);
+    e.object()->savePreset("");
+    // Without a file dialog the buttons' variables have no path to work with.
+    e.object()->loadVariable.apply(static_cast<VX_Application*>(e.object()));
+    e.object()->saveVariable.apply(static_cast<VX_Application*>(e.object()));
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(e->getParameter(e.get(), 0), 1.0f);
+}
+
+} // namespace

@@ -1,0 +1,146 @@
+// torv-render from its command line to its files, with the small test effect: renders of the
+// built-in signal and of WAV input, the response report, and every failure the user can cause,
+// none of which may damage an existing output file.
+#include "output_file.h"
+#include "render_main.h"
+#include "render_test_modules.h"
+#include "test_signal.h"
+#include "wav_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+namespace {
+
+class RenderCli : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("torv-render-cli-" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    int run(std::vector<std::string> args) {
+        std::ostringstream o, e;
+        const int status = runRender(args, o, e);
+        out = o.str();
+        err = e.str();
+        return status;
+    }
+
+    wav::Audio read(const std::string& name) {
+        wav::Audio a;
+        std::string error;
+        EXPECT_TRUE(wav::readFile(path(name), a, error)) << error;
+        return a;
+    }
+
+    size_t filesInDir() const {
+        size_t n = 0;
+        for (auto& e : std::filesystem::directory_iterator(dir)) n += e.is_regular_file();
+        return n;
+    }
+
+    std::filesystem::path dir;
+    std::string out, err;
+};
+
+} // namespace
+
+TEST_F(RenderCli, BuiltInSignalThroughTheEffect) {
+    ASSERT_EQ(run({testPlugin, "-q", "-r", "8000", "-p", "0=1", "-o", path("out.wav")}), 0) << err;
+    const wav::Audio a = read("out.wav");
+    EXPECT_EQ(a.format.describe(), "float 32-bit, 2 channels, 8000 Hz");
+    TestSignal s;
+    s.sampleRate = 8000;
+    const std::vector<float> input = s.generate();
+    ASSERT_EQ(a.frames, input.size());
+    EXPECT_EQ(a.channel(0), input);
+    const std::vector<float> right = a.channel(1);
+    for (size_t i = 0; i < input.size(); ++i) ASSERT_EQ(right[i], input[i] * 0.5f);
+    EXPECT_NE(out.find("input: built-in test signal: logarithmic sweep 20 Hz to 3600 Hz"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("parameter 0 Gain = 1: 1.000 x"), std::string::npos) << out;
+    EXPECT_NE(out.find("output checksum (FNV-1a 64 of the float samples): "), std::string::npos);
+}
+
+TEST_F(RenderCli, FirstChannelOfAWavFileFeedsTheEffectInAnyBlockSchedule) {
+    wav::Audio in;
+    in.format = {wav::Encoding::Pcm, 24, 3, 22050, true};
+    in.frames = 3000;
+    for (size_t i = 0; i < in.frames * 3; ++i)
+        in.samples.push_back(static_cast<float>((static_cast<int>(i * 7919) % 2001) - 1000) /
+                             1024.0f);
+    std::string error;
+    const auto bytes = wav::encode(in);
+    ASSERT_TRUE(
+        writeFileAtomically(path("in.wav"), std::string(bytes.begin(), bytes.end()), error));
+    ASSERT_EQ(run({testPlugin, path("in.wav"), "-q", "-p", "0=0.5", "-o", path("fixed.wav")}), 0)
+        << err;
+    ASSERT_EQ(run({testPlugin, path("in.wav"), "-q", "-p", "0=0.5", "--random-blocks", "37", "-o",
+                   path("random.wav")}),
+              0)
+        << err;
+    const wav::Audio fixed = read("fixed.wav"), random = read("random.wav");
+    const std::vector<float> first = wav::Audio(read("in.wav")).channel(0);
+    ASSERT_EQ(fixed.frames, 3000u);
+    EXPECT_EQ(fixed.format.rate, 22050u);
+    const std::vector<float> left = fixed.channel(0);
+    for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(left[i], first[i] * 0.5f) << i;
+    EXPECT_EQ(fixed.samples, random.samples);
+}
+
+TEST_F(RenderCli, ResponseReportFilesAndTable) {
+    ASSERT_EQ(run({testPlugin, "-q", "-p", "0=0.5", "--response", path("resp"), "--freqs",
+                   "100,1000", "--cutoff", "1000"}),
+              0)
+        << err;
+    for (const char* ext : {".txt", ".csv", ".svg"})
+        EXPECT_TRUE(std::filesystem::exists(path(std::string("resp") + ext))) << ext;
+    // The gain effect halves everything: -6.02 dB at every frequency.
+    EXPECT_NE(out.find("      100.00       -6.021      -60.000"), std::string::npos) << out;
+    EXPECT_NE(out.find("     1000.00       -6.021       -3.010"), std::string::npos) << out;
+
+    // Without --cutoff the cutoff comes from parameter 1, which this effect lacks.
+    EXPECT_EQ(run({testPlugin, "-q", "--response", path("r2")}), 2);
+    EXPECT_NE(err.find("give the cutoff with --cutoff"), std::string::npos) << err;
+    EXPECT_EQ(
+        run({testPlugin, "-q", "--response", path("r3"), "--freqs", "30000", "--cutoff", "100"}),
+        2);
+    EXPECT_NE(err.find("not below half the sample rate"), std::string::npos) << err;
+}
+
+TEST_F(RenderCli, FailuresExplainThemselvesAndLeaveTheOutputAlone) {
+    std::string error;
+    const std::string target = path("out.wav");
+    ASSERT_TRUE(writeFileAtomically(target, "an earlier render", error));
+    ASSERT_TRUE(writeFileAtomically(path("notes.txt"), "not audio at all", error));
+
+    const std::pair<std::vector<std::string>, std::pair<int, const char*>> cases[] = {
+        {{testPlugin, path("missing.wav"), "-o", target}, {1, "cannot open"}},
+        {{testPlugin, path("notes.txt"), "-o", target}, {1, "notes.txt: not a WAV file"}},
+        {{moduleWithoutEntry, "-o", target}, {1, "exports neither VSTPluginMain nor MAIN"}},
+        {{path("nothing.so"), "-o", target}, {1, "cannot load"}},
+        {{testPlugin, "-o", target, "-p", "5=0.5"}, {2, "parameter 5 does not exist"}},
+        {{testPlugin, "-o", target, "--block", "many"}, {2, "Usage: torv-render"}},
+        {{testPlugin, "-o", path("no/such/dir/out.wav")}, {1, "cannot write"}},
+    };
+    for (const auto& [args, expected] : cases) {
+        EXPECT_EQ(run(args), expected.first) << args.back();
+        EXPECT_NE(err.find(expected.second), std::string::npos) << err;
+        std::string contents;
+        ASSERT_TRUE(readWholeFile(target, contents, error));
+        EXPECT_EQ(contents, "an earlier render");
+    }
+    EXPECT_EQ(filesInDir(), 2u) << "no temporary files left behind";
+
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_NE(out.find("--random-blocks <max>"), std::string::npos);
+}

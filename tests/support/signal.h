@@ -1,0 +1,87 @@
+// Signals and measurements for the DSP tests: deterministic integer noise and sweeps (the same
+// bits on every target), multi-tone test signals, the amplitude of one frequency, checksums,
+// and the plug-in's third-order high-pass graph built by the same commands.
+#pragma once
+
+#include "VX/VX.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Integer noise from a fixed-seed xorshift generator: uniform over [-amplitude, amplitude).
+class IntegerNoise {
+public:
+    explicit IntegerNoise(uint32_t seed = 0x9E3779B9u) : state(seed ? seed : 1) {}
+    uint32_t nextBits();
+    int32_t next(int32_t amplitude);
+    std::vector<int32_t> block(size_t n, int32_t amplitude);
+
+private:
+    uint32_t state;
+};
+
+// A linear chirp computed in integers only: the phase advances by an increment that grows
+// from `startIncrement` to `endIncrement` (phase units of 2^-32 cycles per sample) and the
+// waveform is a parabolic approximation of a sine with the given amplitude.
+std::vector<int32_t> integerSweep(size_t n, uint32_t startIncrement, uint32_t endIncrement,
+                                  int32_t amplitude);
+// The phase increment of a frequency in hertz at a sample rate.
+uint32_t phaseIncrement(double frequency, double sampleRate);
+
+// A sum of sines that each complete a whole number of cycles in `period` samples, so that it
+// repeats every `period` samples and each tone falls exactly on one analysis bin. Phases are
+// spread (Schroeder) to keep the peak low. Rounded to integers.
+std::vector<int32_t> multiTone(size_t n, size_t period, const std::vector<int64_t>& cycles,
+                               double amplitudeEach);
+// One sine with a whole number of cycles per period.
+std::vector<int32_t> tone(size_t n, size_t period, int64_t cycles, double amplitude);
+
+// Measures the amplitude of the component with `cycles` cycles in a window of `period`
+// samples (an exact DFT bin).
+class ToneAnalyzer {
+public:
+    explicit ToneAnalyzer(size_t period);
+    double amplitude(const int32_t* window, int64_t cycles) const;
+    size_t period() const { return cosines.size(); }
+
+private:
+    std::vector<double> cosines; // cos(2 pi k / period)
+    std::vector<double> sines;
+};
+
+double decibels(double ratio);
+// |H|^2 = r^6 / (1 + r^6), r = f / cutoff: the analogue third-order Butterworth high-pass.
+double butterworth3HighpassDb(double frequency, double cutoff);
+
+// FNV-1a over the samples' bytes in little-endian order.
+uint64_t fnv1a(const int32_t* samples, size_t n, uint64_t hash = 14695981039346656037ull);
+
+// The plug-in's graph: buf_i -> copy -> lpf_buffer, one-pole high-pass over it, band-pass
+// subtracted ("-q .618 -mode sub"), copy to buf_o; built by the plug-in's commands.
+class HighpassGraph {
+public:
+    explicit HighpassGraph(int32_t blockLength = 512);
+    ~HighpassGraph();
+    HighpassGraph(const HighpassGraph&) = delete;
+    HighpassGraph& operator=(const HighpassGraph&) = delete;
+
+    void setClock(int32_t sampleRate); // "VX_Effect %o -clock %i" to every node, chain order
+    void setCutoff(double hertz);      // "%o -f %f" to both filters
+    void setOn(bool on);               // "VX_Effect %o -on %i" to both filters
+
+    // Runs the samples through in blocks of at most the graph's block length, as the plug-in
+    // does: input into buf_i, the block length set, one process call, buf_o out.
+    void run(const int32_t* in, int32_t* out, size_t n);
+    std::vector<int32_t> run(const std::vector<int32_t>& in);
+
+    const int32_t blockLength;
+    VX_Soundpipe* soundpipe = nullptr;
+    VX_Buffer* input = nullptr;
+    VX_Buffer* work = nullptr;
+    VX_Buffer* output = nullptr;
+    VX_Effect_Copy* bypass = nullptr;
+    VX_Effect_Hipass* highpass = nullptr;
+    VX_Effect_Bapass* bandpass = nullptr;
+    VX_Effect_Copy* outputCopy = nullptr;
+};

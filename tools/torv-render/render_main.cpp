@@ -1,0 +1,238 @@
+#include "render_main.h"
+
+#include "console.h"
+#include "options.h"
+#include "progress.h"
+#include "render.h"
+#include "response.h"
+#include "svg_plot.h"
+#include "test_signal.h"
+#include "wav_file.h"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+constexpr int exitFailure = 1;
+constexpr int exitUsage = 2;
+
+struct Input {
+    std::vector<float> samples;
+    double sampleRate = 0;
+    std::string description;
+};
+
+bool loadInput(const RenderOptions& o, Input& in, std::string& error) {
+    if (o.input.empty()) {
+        TestSignal signal;
+        signal.sampleRate = o.sampleRate;
+        in.samples = signal.generate();
+        in.sampleRate = o.sampleRate;
+        in.description = "built-in test signal: " + signal.describe();
+        return true;
+    }
+    wav::Audio audio;
+    if (!wav::readFile(o.input, audio, error)) return false;
+    in.samples = audio.channel(0);
+    in.sampleRate = audio.format.rate;
+    in.description = o.input + " (" + audio.format.describe() + ", first channel)";
+    return true;
+}
+
+BlockSchedule scheduleFor(const RenderOptions& o) {
+    return o.randomBlockMax > 0 ? BlockSchedule::random(o.randomBlockMax, o.seed)
+                                : BlockSchedule::fixed(o.blockSize);
+}
+
+// A new effect, opened, configured and resumed as a host starts one.
+// A failure sets `status` only when the command line is at fault.
+std::unique_ptr<Plugin> startEffect(const std::shared_ptr<Module>& module, const RenderOptions& o,
+                                    double sampleRate, std::string& error, int& status) {
+    std::unique_ptr<Plugin> plugin = Plugin::create(module, error);
+    if (!plugin) return nullptr;
+    plugin->open();
+    plugin->setSampleRate(sampleRate);
+    plugin->setBlockSize(scheduleFor(o).largest());
+    for (const auto& [index, value] : o.parameters) {
+        const int32_t count = plugin->effect()->numParams;
+        if (index >= count) {
+            error = "parameter " + std::to_string(index) + " does not exist: the effect has " +
+                    std::to_string(count) + " parameter(s)";
+            status = exitUsage;
+            return nullptr;
+        }
+        plugin->setParameter(index, value);
+    }
+    plugin->resume();
+    return plugin;
+}
+
+void describeEffect(Plugin& plugin, std::ostream& report) {
+    const AEffect* e = plugin.effect();
+    report << "effect: " << plugin.effectName() << " (" << plugin.productString() << "), "
+           << e->numInputs << " in, " << e->numOutputs << " out, entry " << plugin.entryName()
+           << "\n";
+    for (VstInt32 i = 0; i < e->numParams; ++i)
+        report << "  parameter " << i << " " << plugin.parameterName(i) << " = "
+               << plugin.getParameter(i) << ": " << plugin.parameterDisplay(i) << " "
+               << plugin.parameterLabel(i) << "\n";
+}
+
+bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::ostream& report,
+                  std::string& error) {
+    wav::Format format;
+    format.encoding = wav::Encoding::Float;
+    format.bits = 32;
+    format.channels = 2;
+    format.rate = static_cast<uint32_t>(std::lround(in.sampleRate));
+    wav::FileWriter writer(o.output, format);
+    if (!writer.open(error)) return false;
+
+    EffectRunner runner(plugin, scheduleFor(o));
+    Progress progress("rendering", static_cast<double>(in.samples.size()), in.sampleRate, !o.quiet,
+                      stderrIsTerminal());
+    Fnv1a checksum;
+    constexpr size_t chunk = 65536; // frames handed to the writer at a time
+    std::vector<float> left(chunk), right(chunk), interleaved(2 * chunk);
+    for (size_t done = 0; done < in.samples.size();) {
+        const size_t n = std::min(chunk, in.samples.size() - done);
+        runner.run(in.samples.data() + done, left.data(), right.data(), n);
+        for (size_t i = 0; i < n; ++i) {
+            interleaved[2 * i] = left[i];
+            interleaved[2 * i + 1] = right[i];
+        }
+        checksum.add(interleaved.data(), 2 * n);
+        if (!writer.append(interleaved.data(), n)) break; // commit() says why
+        done += n;
+        progress.update(static_cast<double>(done));
+    }
+    progress.finish();
+    if (!writer.commit(error)) return false;
+    report << "wrote " << o.output << ": " << writer.frames() << " frames, " << format.describe()
+           << "\n";
+    report << "output checksum (FNV-1a 64 of the float samples): " << checksum.hex() << "\n";
+    return true;
+}
+
+size_t planBurstFrames(double hz, const response::Setup& setup) {
+    const response::Burst b = response::planBurst(hz, setup);
+    return b.settle + b.window;
+}
+
+// The frequencies --freqs asks for; the default list is cut to what the sample rate allows.
+bool frequenciesToMeasure(const RenderOptions& o, double sampleRate, std::vector<double>& hz,
+                          std::string& error) {
+    if (!response::parseFrequencies(o.frequencies, hz, error)) return false;
+    if (o.frequencies == RenderOptions().frequencies)
+        std::erase_if(hz, [&](double f) { return f >= 0.45 * sampleRate; });
+    if (hz.empty()) {
+        error = "no frequency to measure below 0.45 of the sample rate: give them with --freqs";
+        return false;
+    }
+    for (double f : hz)
+        if (f >= sampleRate / 2) {
+            char text[120];
+            std::snprintf(text, sizeof text,
+                          "cannot measure at %g Hz: not below half the "
+                          "sample rate (%g Hz)",
+                          f, sampleRate);
+            error = text;
+            return false;
+        }
+    return true;
+}
+
+bool measureResponse(const std::shared_ptr<Module>& module, const RenderOptions& o,
+                     double sampleRate, std::ostream& report, std::string& error, int& status) {
+    std::vector<double> hz;
+    if (!frequenciesToMeasure(o, sampleRate, hz, error)) {
+        status = exitUsage;
+        return false;
+    }
+    std::unique_ptr<Plugin> plugin = startEffect(module, o, sampleRate, error, status);
+    if (!plugin) return false;
+    response::Setup setup;
+    setup.sampleRate = sampleRate;
+    setup.cutoffHz = o.cutoffHz;
+    if (setup.cutoffHz <= 0) {
+        if (plugin->effect()->numParams < 2) {
+            error = "the effect has no Frequency parameter (1): give the cutoff with --cutoff";
+            status = exitUsage;
+            return false;
+        }
+        setup.cutoffHz = response::cutoffForParameter(plugin->getParameter(1));
+    }
+    EffectRunner runner(*plugin, scheduleFor(o));
+    double total = 0, done = 0;
+    for (double f : hz) total += static_cast<double>(planBurstFrames(f, setup));
+    Progress progress("measuring", total, sampleRate, !o.quiet, stderrIsTerminal());
+    const auto points = response::measure(
+        [&](const float* in, float* out, size_t n) {
+            runner.run(in, out, nullptr, n);
+            progress.update(done += static_cast<double>(n));
+        },
+        hz, setup);
+    progress.finish();
+    std::string name = plugin->productString();
+    if (name.empty()) name = plugin->effectName();
+    const std::string text = response::table(points, setup);
+    if (!writeFileAtomically(o.responsePrefix + ".txt", text, error) ||
+        !writeFileAtomically(o.responsePrefix + ".csv", response::csv(points), error) ||
+        !writeFileAtomically(o.responsePrefix + ".svg", svg::responsePlot(points, setup, name),
+                             error))
+        return false;
+    report << text << "wrote " << o.responsePrefix << ".txt, .csv and .svg\n";
+    return true;
+}
+
+} // namespace
+
+int runRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    RenderOptions o;
+    std::string error;
+    if (!parseOptions(args, o, error)) {
+        err << "torv-render: " << error << "\n\n" << usageText();
+        return exitUsage;
+    }
+    if (o.help) {
+        out << usageText();
+        return 0;
+    }
+    Input in;
+    if (!loadInput(o, in, error)) {
+        err << "torv-render: " << error << "\n";
+        return exitFailure;
+    }
+    std::shared_ptr<Module> module = Module::load(o.module, error);
+    if (!module) {
+        err << "torv-render: " << error << "\n";
+        return exitFailure;
+    }
+    // What the module prints itself stays out of the report unless asked for.
+    std::ostringstream report;
+    int status = exitFailure;
+    bool ok = true;
+    {
+        StdoutMute mute(!o.pluginTrace);
+        report << "input: " << in.description << ", " << in.samples.size() << " frames at "
+               << in.sampleRate << " Hz\n";
+        if (!o.output.empty()) {
+            std::unique_ptr<Plugin> plugin = startEffect(module, o, in.sampleRate, error, status);
+            ok = plugin != nullptr;
+            if (ok) {
+                describeEffect(*plugin, report);
+                ok = renderToFile(*plugin, in, o, report, error);
+            }
+        }
+        if (ok && !o.responsePrefix.empty())
+            ok = measureResponse(module, o, in.sampleRate, report, error, status);
+    }
+    out << report.str();
+    if (!ok) {
+        err << "torv-render: " << error << "\n";
+        return status;
+    }
+    return 0;
+}

@@ -1,0 +1,28 @@
+// Counts heap allocations, frees and lock or wait operations made while counting is switched
+// on: how torv-torture proves that processing allocates nothing and takes no lock.
+//
+// On Windows the module's import table is patched, so exactly the calls the module makes into
+// the C runtime and the kernel are seen (its statically linked C++ runtime allocates through
+// them too). Elsewhere the process's allocator and lock functions are hooked; the checks run on
+// one thread, so what is counted while processing is the effect's.
+#pragma once
+
+#include "module.h"
+
+#include <cstdint>
+#include <string>
+
+struct CallCounts {
+    uint64_t allocations = 0;
+    uint64_t frees = 0;
+    uint64_t locks = 0; // mutex, critical section and wait calls
+};
+
+namespace call_counter {
+// Prepares counting for `module`. False with a reason when it cannot be done here; `how`
+// describes what is counted.
+bool install(const Module& module, std::string& how, std::string& error);
+void enable(bool on);
+void reset();
+CallCounts counts();
+} // namespace call_counter

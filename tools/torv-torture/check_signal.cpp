@@ -1,0 +1,133 @@
+// Odd sample rates and block sizes, long silence after noise, and input no host should send.
+#include "response.h"
+#include "torture.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const double sampleRates[] = {8000, 22050, 44100, 48000, 96000, 192000, 1234.5678};
+const int32_t blockSizes[] = {1, 17, 64, 512, 513, 2027, 4096, 16384};
+
+// The effect discretises its filters with first-order accurate methods, so its response
+// departs from the analogue ideal in proportion to cutoff / sample rate (about 0.6 dB at
+// 1000 Hz and 44.1 kHz). Allowed: 0.25 dB plus 30 dB times that ratio, checked from half the
+// cutoff to four times the cutoff where the cutoff is at most a twentieth of the sample rate.
+constexpr double cutoffRatioChecked = 1.0 / 20;
+double gainTolerance(double cutoff, double rate) {
+    return 0.25 + 30.0 * cutoff / rate;
+}
+
+// 1.32e-4 is the most the effect may leave in its output in silence (its fixed-point filters
+// come to rest within a few units of their 2^30 scale).
+constexpr float silenceLimit = 1.32e-4f;
+
+} // namespace
+
+void checkRatesAndBlockSizes(TortureContext& context, CheckReport& report) {
+    report.line("rate Hz     block  cutoff Hz  worst |measured - ideal| dB (allowed)   output");
+    bool allClean = true, allWithin = true;
+    for (double rate : sampleRates)
+        for (int32_t block : blockSizes) {
+            std::string error;
+            auto plugin = startEffect(context.module, rate, block, error);
+            if (!plugin) {
+                report.expect(false, error);
+                return;
+            }
+            const double cutoff = response::cutoffForParameter(plugin->getParameter(1));
+            SignalStats stats;
+            process(*plugin, whiteNoise(static_cast<size_t>(rate / 2), 0.5f, 3),
+                    BlockSchedule::fixed(block), &stats);
+            std::string gains = "-";
+            if (cutoff <= rate * cutoffRatioChecked) {
+                EffectRunner runner(*plugin, BlockSchedule::fixed(block));
+                response::Setup setup;
+                setup.sampleRate = rate;
+                setup.cutoffHz = cutoff;
+                std::vector<double> hz;
+                for (double f : {0.5, 1.0, 2.0, 4.0}) hz.push_back(f * cutoff);
+                const auto points = response::measure(
+                    [&](const float* in, float* out, size_t n) {
+                        runner.run(in, out, nullptr, n);
+                        stats.add(out, n);
+                    },
+                    hz, setup);
+                double worst = 0;
+                for (const auto& p : points)
+                    worst = std::fmax(worst, std::fabs(p.measuredDb - p.idealDb));
+                const double allowed = gainTolerance(cutoff, rate);
+                allWithin = allWithin && worst <= allowed;
+                gains = format("%.3f (%.3f)%s", worst, allowed, worst <= allowed ? "" : " FAIL");
+            }
+            allClean = allClean && stats.clean();
+            report.line(format("%-11.4f %5d  %9.2f  %-36s  %s", rate, block, cutoff, gains.c_str(),
+                               stats.describe().c_str()));
+        }
+    report.expect(allClean, "every output finite and free of subnormal numbers");
+    report.expect(allWithin, "gain within tolerance of the ideal wherever the cutoff is at most "
+                             "a twentieth of the sample rate");
+}
+
+void checkSilenceAndExtremeInput(TortureContext& context, CheckReport& report) {
+    // Noise, then 20 s of silence: the filters must come to rest, without subnormal numbers.
+    for (float knob : {0.0f, 0.1483f, 0.5f, 1.0f})
+        for (double rate : {44100.0, 48000.0}) {
+            std::string error;
+            auto plugin = startEffect(context.module, rate, 512, error);
+            if (!plugin) {
+                report.expect(false, error);
+                return;
+            }
+            plugin->setParameter(1, knob);
+            std::vector<float> in = whiteNoise(static_cast<size_t>(2 * rate), 1.0f, 11);
+            in.resize(in.size() + static_cast<size_t>(20 * rate), 0.0f);
+            SignalStats all;
+            const std::vector<float> out = process(*plugin, in, BlockSchedule::fixed(512), &all);
+            SignalStats afterFirstSecond, lastSecond;
+            const size_t silence = static_cast<size_t>(2 * rate);
+            const size_t settled = silence + static_cast<size_t>(rate);
+            afterFirstSecond.add(out.data() + settled, out.size() - settled);
+            lastSecond.add(out.data() + out.size() - static_cast<size_t>(rate),
+                           static_cast<size_t>(rate));
+            report.expect(all.clean() && afterFirstSecond.peak <= silenceLimit,
+                          format("cutoff %.1f Hz at %.0f Hz: silence after noise peaks at %.3g "
+                                 "after 1 s, %.3g in the last second (limit %.3g); %s",
+                                 response::cutoffForParameter(knob), rate,
+                                 static_cast<double>(afterFirstSecond.peak),
+                                 static_cast<double>(lastSecond.peak),
+                                 static_cast<double>(silenceLimit), all.describe().c_str()));
+        }
+
+    // Input no host should send: it must still give finite, bounded output.
+    using limits = std::numeric_limits<float>;
+    struct Case {
+        const char* name;
+        float (*sample)(size_t i);
+    };
+    const Case cases[] = {
+        {"subnormal input", [](size_t i) { return (i & 1 ? 1 : -1) * 1e-40f * (i % 7); }},
+        {"NaN input", [](size_t) { return limits::quiet_NaN(); }},
+        {"NaN bursts in noise", [](size_t i) { return i % 100 < 3 ? limits::quiet_NaN() : 0.3f; }},
+        {"infinite input",
+         [](size_t i) { return i % 2 ? limits::infinity() : -limits::infinity(); }},
+        {"full-scale square, 50 Hz", [](size_t i) { return (i / 480) % 2 ? 1.0f : -1.0f; }},
+        {"full-scale square, 12 kHz", [](size_t i) { return (i / 2) % 2 ? 1.0f : -1.0f; }},
+        {"largest floats", [](size_t i) { return i % 3 ? limits::max() : -limits::max(); }},
+    };
+    for (const Case& c : cases)
+        for (float knob : {0.0f, 0.1483f, 1.0f}) {
+            std::string error;
+            auto plugin = startEffect(context.module, 48000, 512, error);
+            plugin->setParameter(1, knob);
+            std::vector<float> in(96000);
+            for (size_t i = 0; i < in.size(); ++i) in[i] = c.sample(i);
+            SignalStats stats;
+            process(*plugin, in, BlockSchedule::random(700, 5), &stats);
+            // A high-pass of a full-scale step overshoots to at most twice full scale.
+            report.expect(stats.nonFinite == 0 && stats.peak <= 2.5f,
+                          format("%s, cutoff %.1f Hz: %s", c.name,
+                                 response::cutoffForParameter(knob), stats.describe().c_str()));
+        }
+}
