@@ -114,6 +114,10 @@ VX_value end(VX_Object* o, VX_value) {
 } // namespace
 
 constinit const VX_Option_Entry VX_Soundpipe_options[] = {
-    VX_CREATE(create),     VX_OPTION("bl", blockLength), VX_OPTION("be", insertBefore),
-    VX_OPTION("b", begin), VX_OPTION("e", end),          VX_PARENT(VX_Object_options),
+    VX_CREATE(create),
+    VX_OPTION("bl", blockLength),
+    VX_OPTION("be", insertBefore),
+    VX_OPTION("b", begin),
+    VX_OPTION("e", end),
+    VX_PARENT(VX_Object_options),
 };

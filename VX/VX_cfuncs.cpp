@@ -50,8 +50,15 @@ int VX_error_func(const char* file, int line, const char* proc, const char* date
     // One static text, as the report always was: two threads reporting at once would mix it.
     // Reports come from the user-interface thread and from audio set-up only.
     static char text[4096];
-    std::snprintf(text, sizeof text, "Error: %s\nFile: %s\nLine: %d\nProc: %s\nDate: %s\nTime: %s",
-                  message, file, line, proc, date, time);
+    std::snprintf(text,
+                  sizeof text,
+                  "Error: %s\nFile: %s\nLine: %d\nProc: %s\nDate: %s\nTime: %s",
+                  message,
+                  file,
+                  line,
+                  proc,
+                  date,
+                  time);
     return VX_message_box(text, "ERROR", VX_MB_OK);
 }
 

@@ -25,7 +25,8 @@ static HMODULE ownModule() {
     HMODULE module = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ownModule), &module);
+                       reinterpret_cast<LPCSTR>(&ownModule),
+                       &module);
     return module;
 }
 
@@ -42,14 +43,14 @@ const void* VX_resource_sized(const char* name, std::size_t* size) {
     }
     HGLOBAL loaded = LoadResource(module, found);
     if (!loaded) {
-        VX_error_func(cfuncsFile, 130, "VX_resource", __DATE__, __TIME__,
-                      VX_ERROR_RESOURCE_CANNOT_LOAD);
+        VX_error_func(
+            cfuncsFile, 130, "VX_resource", __DATE__, __TIME__, VX_ERROR_RESOURCE_CANNOT_LOAD);
         return nullptr;
     }
     const void* data = LockResource(loaded);
     if (!data) {
-        VX_error_func(cfuncsFile, 138, "VX_resource", __DATE__, __TIME__,
-                      VX_ERROR_RESOURCE_CANNOT_LOCK);
+        VX_error_func(
+            cfuncsFile, 138, "VX_resource", __DATE__, __TIME__, VX_ERROR_RESOURCE_CANNOT_LOCK);
         return nullptr;
     }
     if (size) *size = SizeofResource(module, found);

@@ -48,21 +48,23 @@ constexpr ClassTable classes;
 constexpr int stringState = 11;
 
 // Rows are states 0..11, columns the classes; the separator's column gives the final state.
+// clang-format off
 constexpr unsigned char transitions[12][classCount] = {
-    //   S   Z   D   P   E   X   H   T   O
-    {1, 2, 5, 7, 11, 11, 11, 11, 11},     // 0 start
-    {11, 6, 6, 7, 11, 11, 11, 11, 11},    // 1 after a sign
-    {11, 5, 5, 7, 8, 3, 11, 5, 11},       // 2 leading zero
-    {11, 4, 4, 11, 4, 11, 4, 11, 11},     // 3 after "0x"
-    {11, 4, 4, 11, 4, 11, 4, 4, 11},      // 4 hex digits
-    {11, 5, 5, 7, 8, 11, 11, 5, 11},      // 5 unsigned integer
-    {11, 6, 6, 7, 8, 11, 11, 6, 11},      // 6 signed integer
-    {11, 7, 7, 11, 8, 11, 11, 7, 11},     // 7 fraction
-    {9, 10, 10, 11, 11, 11, 11, 11, 11},  // 8 after exponent letter
-    {11, 10, 10, 11, 11, 11, 11, 11, 11}, // 9 exponent sign
-    {11, 10, 10, 11, 11, 11, 11, 7, 11},  // 10 exponent digits
-    {11, 11, 11, 11, 11, 11, 11, 11, 11}, // 11 string
+    //  S   Z   D   P   E   X   H   T   O
+    {   1,  2,  5,  7, 11, 11, 11, 11, 11}, //  0 start
+    {  11,  6,  6,  7, 11, 11, 11, 11, 11}, //  1 after a sign
+    {  11,  5,  5,  7,  8,  3, 11,  5, 11}, //  2 leading zero
+    {  11,  4,  4, 11,  4, 11,  4, 11, 11}, //  3 after "0x"
+    {  11,  4,  4, 11,  4, 11,  4,  4, 11}, //  4 hex digits
+    {  11,  5,  5,  7,  8, 11, 11,  5, 11}, //  5 unsigned integer
+    {  11,  6,  6,  7,  8, 11, 11,  6, 11}, //  6 signed integer
+    {  11,  7,  7, 11,  8, 11, 11,  7, 11}, //  7 fraction
+    {   9, 10, 10, 11, 11, 11, 11, 11, 11}, //  8 after exponent letter
+    {  11, 10, 10, 11, 11, 11, 11, 11, 11}, //  9 exponent sign
+    {  11, 10, 10, 11, 11, 11, 11,  7, 11}, // 10 exponent digits
+    {  11, 11, 11, 11, 11, 11, 11, 11, 11}, // 11 string
 };
+// clang-format on
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

@@ -75,8 +75,8 @@ void BM_Dist(benchmark::State& state) {
 
 void BM_Ampdet(benchmark::State& state) {
     run(state, [](Graph& g) {
-        return make("VX_Effect_Ampdet -i %o -o %o -a %o -f1 %i -f2 %i", g.in, g.out, g.out2, 100,
-                    10);
+        return make(
+            "VX_Effect_Ampdet -i %o -o %o -a %o -f1 %i -f2 %i", g.in, g.out, g.out2, 100, 10);
     });
 }
 
@@ -96,8 +96,17 @@ void BM_Nefreqmul(benchmark::State& state) {
 void BM_Deline(benchmark::State& state) {
     run(state, [](Graph& g) {
         VX_Effect* line = make("VX_Effect_Deline -i %o", g.in);
-        VX_cmd("%o -g -go %o -gf %f -d -dt %i -da %f -d -dt %f -da %f", line, nullptr, g.out, 0.3,
-               nullptr, 100, 0.5, nullptr, 0.0075, -0.25);
+        VX_cmd("%o -g -go %o -gf %f -d -dt %i -da %f -d -dt %f -da %f",
+               line,
+               nullptr,
+               g.out,
+               0.3,
+               nullptr,
+               100,
+               0.5,
+               nullptr,
+               0.0075,
+               -0.25);
         VX_cmd("%o -g -go %o -d -dt %i -da %f", line, nullptr, g.out2, nullptr, 1234, 0.7);
         return line;
     });
@@ -117,8 +126,8 @@ void BM_Fourier_backward(benchmark::State& state) {
 // A 256-point gate on a 512-integer spectrum: five transforms and a delay line per block.
 void BM_Noisegate(benchmark::State& state) {
     run(state, [](Graph& g) {
-        return make("VX_Fourier_Noisegate -i %o -s %o -o1 %o -o2 %o -a %i", g.in, g.side, g.out,
-                    g.out2, 1);
+        return make(
+            "VX_Fourier_Noisegate -i %o -s %o -o1 %o -o2 %o -a %i", g.in, g.side, g.out, g.out2, 1);
     });
 }
 

@@ -91,7 +91,8 @@ void configure(ByteSource& in, Graph& g, VX_Effect* node, const GraphNodeClass& 
     }
     case GraphOptionKind::Handle:
         if (!g.handles.empty())
-            VX_cmd((prefix + " %o").c_str(), node,
+            VX_cmd((prefix + " %o").c_str(),
+                   node,
                    g.handles[in.below(static_cast<uint32_t>(g.handles.size()))]);
         break;
     }
@@ -117,7 +118,8 @@ void configureBase(ByteSource& in, Graph& g, VX_Effect* node) {
         break;
     default:
         if (!g.nodes.empty())
-            VX_cmd("VX_Effect %o -before %o", node,
+            VX_cmd("VX_Effect %o -before %o",
+                   node,
                    g.nodes[in.below(static_cast<uint32_t>(g.nodes.size()))]);
         break;
     }
@@ -190,8 +192,8 @@ void betweenBlocks(ByteSource& in, Graph& g) {
         break;
     default:
         if (!g.nodes.empty() && in.below(2))
-            VX_cmd("%o -be %o", g.soundpipe,
-                   g.nodes[in.below(static_cast<uint32_t>(g.nodes.size()))]);
+            VX_cmd(
+                "%o -be %o", g.soundpipe, g.nodes[in.below(static_cast<uint32_t>(g.nodes.size()))]);
         else
             VX_cmd("%o -be %o", g.soundpipe, nullptr);
         break;

@@ -31,9 +31,12 @@ const char* const directions[] = {"forward", "backward", nullptr};
 const char* const windows[] = {"none", "sin", nullptr};
 
 const GraphOption bound[] = {{"i", K::Buffer}, {"o", K::Buffer}, {"l", K::Number, -1e9, 1e9}};
-const GraphOption dist[] = {{"i", K::Buffer},       {"o", K::Buffer},
-                            {"d", K::Number, 0, 4}, {"s", K::Number, -0.5, 1.5},
-                            {"k", K::Number, 0, 1}, {"l", K::Number, 0, 3}};
+const GraphOption dist[] = {{"i", K::Buffer},
+                            {"o", K::Buffer},
+                            {"d", K::Number, 0, 4},
+                            {"s", K::Number, -0.5, 1.5},
+                            {"k", K::Number, 0, 1},
+                            {"l", K::Number, 0, 3}};
 const GraphOption ampdet[] = {{"i", K::Buffer},
                               {"o", K::Buffer},
                               {"a", K::Buffer},
@@ -67,9 +70,14 @@ const GraphOption transform[] = {{"i", K::Buffer},
                                  {"d", K::Word, 0, 0, directions},
                                  {"win", K::Word, 0, 0, windows},
                                  {"w", K::Query}};
-const GraphOption noisegate[] = {{"i", K::Buffer},       {"s", K::Buffer}, {"o1", K::Buffer},
-                                 {"o2", K::Buffer},      {"o1", K::Query}, {"o2", K::Query},
-                                 {"a", K::Number, 0, 1}, {"w", K::Query}};
+const GraphOption noisegate[] = {{"i", K::Buffer},
+                                 {"s", K::Buffer},
+                                 {"o1", K::Buffer},
+                                 {"o2", K::Buffer},
+                                 {"o1", K::Query},
+                                 {"o2", K::Query},
+                                 {"a", K::Number, 0, 1},
+                                 {"w", K::Query}};
 const GraphOption generator[] = {{"o", K::Buffer}};
 const GraphOption envelope[] = {
     {"o", K::Buffer}, {"beg", K::Number, -1, 2}, {"time", K::Number, -1, 2}};

@@ -29,7 +29,8 @@ VX_KERN_INLINE uint32_t VX_kern_udiv64(uint64_t numerator, uint32_t divisor) {
     uint32_t quotient, remainder;
     __asm__("divl %4"
             : "=a"(quotient), "=d"(remainder)
-            : "a"(static_cast<uint32_t>(numerator)), "d"(static_cast<uint32_t>(numerator >> 32)),
+            : "a"(static_cast<uint32_t>(numerator)),
+              "d"(static_cast<uint32_t>(numerator >> 32)),
               "rm"(divisor)
             : "cc");
     return quotient;

@@ -7,11 +7,11 @@ namespace {
 inline int32_t divideByLength(int64_t numerator, int32_t n) {
 #if defined(__i386__)
     int32_t quotient, remainder;
-    __asm__("idivl %4"
-            : "=a"(quotient), "=d"(remainder)
-            : "a"(static_cast<uint32_t>(numerator)), "d"(static_cast<int32_t>(numerator >> 32)),
-              "rm"(n)
-            : "cc");
+    __asm__(
+        "idivl %4"
+        : "=a"(quotient), "=d"(remainder)
+        : "a"(static_cast<uint32_t>(numerator)), "d"(static_cast<int32_t>(numerator >> 32)), "rm"(n)
+        : "cc");
     return quotient;
 #else
     return static_cast<int32_t>(numerator / n);

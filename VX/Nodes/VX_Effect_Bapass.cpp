@@ -113,8 +113,12 @@ void floatingBlock(VX_Effect_Bapass& e, const int32_t* in, int32_t* out, int32_t
 
 using FloatingBlock = void (*)(VX_Effect_Bapass&, const int32_t*, int32_t*, int32_t);
 constexpr FloatingBlock floatingBlocks[VX_MODE_COUNT] = {
-    floatingBlock<0>, floatingBlock<1>, floatingBlock<2>,
-    floatingBlock<3>, floatingBlock<4>, floatingBlock<5>,
+    floatingBlock<0>,
+    floatingBlock<1>,
+    floatingBlock<2>,
+    floatingBlock<3>,
+    floatingBlock<4>,
+    floatingBlock<5>,
 };
 
 } // namespace

@@ -36,8 +36,8 @@ void VX_Effect_Dist::process() {
     if (!in || !out || n <= 0) return;
     for (int32_t done = 0; done < n; done += shaperBlock) {
         const int32_t part = n - done < shaperBlock ? n - done : shaperBlock;
-        VX_kern_shaper(in + done, out + done, part, &bias, limit, knee, coefficient, kneeShift,
-                       flags);
+        VX_kern_shaper(
+            in + done, out + done, part, &bias, limit, knee, coefficient, kneeShift, flags);
     }
 }
 

@@ -38,6 +38,9 @@ VX_value levelOption(VX_Object* o, VX_value v) {
 } // namespace
 
 constinit const VX_Option_Entry VX_Effect_Gtzero_options[] = {
-    VX_CREATE(create),           VX_OPTION("i", inputOption),  VX_OPTION("o", outputOption),
-    VX_OPTION("l", levelOption), VX_PARENT(VX_Effect_options),
+    VX_CREATE(create),
+    VX_OPTION("i", inputOption),
+    VX_OPTION("o", outputOption),
+    VX_OPTION("l", levelOption),
+    VX_PARENT(VX_Effect_options),
 };

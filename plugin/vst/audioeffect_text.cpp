@@ -49,8 +49,8 @@ void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen) {
     if (value <= 0.0f)
         vst_strncpy(text, "-oo", maxLen);
     else
-        float2string(static_cast<float>(20.0 * std::log10(static_cast<double>(value))), text,
-                     maxLen);
+        float2string(
+            static_cast<float>(20.0 * std::log10(static_cast<double>(value))), text, maxLen);
 }
 
 void AudioEffect::Hz2string(float samples, char* text, VstInt32 maxLen) {

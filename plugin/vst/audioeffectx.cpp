@@ -11,8 +11,8 @@ AudioEffectX::AudioEffectX(audioMasterCallback audioMaster, VstInt32 numPrograms
 
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) {
-    vst_trace_dispatch("AudioEffectX", vst_extended_opcode_name(opcode), opcode, index, value, ptr,
-                       opt);
+    vst_trace_dispatch(
+        "AudioEffectX", vst_extended_opcode_name(opcode), opcode, index, value, ptr, opt);
     // Opcodes that write into the host's memory do nothing when the host gives none.
     char* text = static_cast<char*>(ptr);
     VstIntPtr result = 0;
@@ -96,8 +96,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effEditKeyDown:
     case effEditKeyUp:
         if (editor) {
-            VstKeyCode key{index, static_cast<unsigned char>(value),
-                           static_cast<unsigned char>(opt)};
+            VstKeyCode key{
+                index, static_cast<unsigned char>(value), static_cast<unsigned char>(opt)};
             const bool used =
                 opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
             result = used ? 1 : 0;

@@ -102,7 +102,7 @@ static_assert(sizeof(AEffect) == 192);
 #endif
 static_assert(sizeof(ERect) == 8);
 
-constexpr VstInt32 kEffectMagic = 0x56737450; // 'VstP'
+constexpr VstInt32 kEffectMagic = 0x56737450;    // 'VstP'
 constexpr VstInt32 kEffectIdentify = 0x4e764566; // 'NvEf', the answer to effIdentify
 
 enum VstAEffectFlags : VstInt32 {

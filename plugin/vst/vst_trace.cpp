@@ -100,10 +100,14 @@ const char* vst_extended_opcode_name(VstInt32 opcode) {
 
 void vst_trace_dispatch(const char* who, const char* name, VstInt32 opcode, VstInt32 index,
                         VstIntPtr value, void* ptr, float opt) {
-    std::printf("%s::dispatcher opcode=%d '%s' index=%d value=%lld ptr=%lld opt=%f (%s)\n", who,
-                static_cast<int>(opcode), name, static_cast<int>(index),
+    std::printf("%s::dispatcher opcode=%d '%s' index=%d value=%lld ptr=%lld opt=%f (%s)\n",
+                who,
+                static_cast<int>(opcode),
+                name,
+                static_cast<int>(index),
                 static_cast<long long>(value),
-                static_cast<long long>(reinterpret_cast<intptr_t>(ptr)), static_cast<double>(opt),
+                static_cast<long long>(reinterpret_cast<intptr_t>(ptr)),
+                static_cast<double>(opt),
                 buildConfiguration);
     std::fflush(stdout);
 }

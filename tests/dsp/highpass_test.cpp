@@ -37,8 +37,13 @@ TEST_F(Highpass, GainsAtTheWorkedFrequencies) {
     const struct {
         int64_t hertz;
         double db;
-    } worked[] = {{1000, -3.3}, {500, -18.2}, {250, -35.9}, {2000, -0.6},
-                  {4000, -0.6}, {8000, -0.6}, {16000, -0.6}};
+    } worked[] = {{1000, -3.3},
+                  {500, -18.2},
+                  {250, -35.9},
+                  {2000, -0.6},
+                  {4000, -0.6},
+                  {8000, -0.6},
+                  {16000, -0.6}};
     for (const auto& w : worked) {
         const double gain = measureGainsDb(graph, 44100, {w.hertz}, 1 << 29)[0];
         EXPECT_NEAR(gain, w.db, 0.1) << w.hertz << " Hz";
@@ -77,11 +82,13 @@ TEST_F(Highpass, ResponseFollowsTheButterworthPrototype) {
                 if (bounded && hertz[i] <= fs / 10 && dev > worstBounded)
                     worstBounded = dev, atBounded = hertz[i];
             }
-            std::printf("%9.0f  %7d  %10.3f (%5lld)", cutoff, fs, worstAll,
-                        static_cast<long long>(atAll));
+            std::printf(
+                "%9.0f  %7d  %10.3f (%5lld)", cutoff, fs, worstAll, static_cast<long long>(atAll));
             if (bounded)
-                std::printf("  %19.3f (%5lld)  %8.3f\n", worstBounded,
-                            static_cast<long long>(atBounded), bound);
+                std::printf("  %19.3f (%5lld)  %8.3f\n",
+                            worstBounded,
+                            static_cast<long long>(atBounded),
+                            bound);
             else
                 std::printf("  %19s %7s  %8s\n", "-", "", "-");
             EXPECT_LE(worstBounded, bound) << cutoff << " Hz at " << fs;

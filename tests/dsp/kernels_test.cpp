@@ -88,9 +88,21 @@ int32_t mul31(int64_t a, int32_t c) {
 
 // Full-range noise with the values that sit at the edges of every operation mixed in.
 std::vector<int32_t> testSignal(size_t n, uint32_t seed) {
-    static const int32_t edges[] = {0,           1,       -1,         MAX,         MIN,
-                                    MAX - 1,     MIN + 1, 0x01000000, -0x01000000, 0x40000000,
-                                    -0x40000000, 127,     128,        0x00FFFFFF,  -5};
+    static const int32_t edges[] = {0,
+                                    1,
+                                    -1,
+                                    MAX,
+                                    MIN,
+                                    MAX - 1,
+                                    MIN + 1,
+                                    0x01000000,
+                                    -0x01000000,
+                                    0x40000000,
+                                    -0x40000000,
+                                    127,
+                                    128,
+                                    0x00FFFFFF,
+                                    -5};
     IntegerNoise noise(seed);
     std::vector<int32_t> v(n);
     for (size_t i = 0; i < n; ++i) {
@@ -303,8 +315,8 @@ TEST(Kernels, TwoPoleMatchesItsDifferenceEquation) {
                     my2 = my1;
                     my1 = y;
                 }
-                EXPECT_EQ(VX_kern_bapass[mode](x.data(), dst.data(), n, c[0], c[1], c[2], &x1, &x2,
-                                               &y1, &y2),
+                EXPECT_EQ(VX_kern_bapass[mode](
+                              x.data(), dst.data(), n, c[0], c[1], c[2], &x1, &x2, &y1, &y2),
                           0);
                 ASSERT_EQ(dst, expected) << "mode " << mode << " n " << n;
                 EXPECT_EQ((std::vector<int64_t>{x1, x2, y1, y2}),

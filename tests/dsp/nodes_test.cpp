@@ -136,8 +136,13 @@ TEST_F(Nodes, HighPassIgnoresTheModeAndPassesTheInputBeforeItIsTuned) {
 
 TEST_F(Nodes, NodesWithoutBuffersOrWithShortOnesStayInside) {
     // None of these has its buffers: each block must pass without touching anything.
-    for (const char* cls : {"VX_Effect_Zero", "VX_Effect_Copy", "VX_Effect_Oper", "VX_Effect_Koef",
-                            "VX_Effect_Hipass", "VX_Effect_Lopass", "VX_Effect_Bapass"})
+    for (const char* cls : {"VX_Effect_Zero",
+                            "VX_Effect_Copy",
+                            "VX_Effect_Oper",
+                            "VX_Effect_Koef",
+                            "VX_Effect_Hipass",
+                            "VX_Effect_Lopass",
+                            "VX_Effect_Bapass"})
         make<VX_Effect>(cls);
     sp->process();
 
@@ -208,8 +213,8 @@ TEST_F(Nodes, BandPassResponseInBothArithmetics) {
     VX_Buffer* in = buffer();
     VX_Buffer* outInt = buffer();
     VX_Buffer* outFloat = buffer();
-    auto* bi = make<VX_Effect_Bapass>("VX_Effect_Bapass -i %o -o %o -q .618 -f %i -clock %i", in,
-                                      outInt, 1000, fs);
+    auto* bi = make<VX_Effect_Bapass>(
+        "VX_Effect_Bapass -i %o -o %o -q .618 -f %i -clock %i", in, outInt, 1000, fs);
     auto* bf = make<VX_Effect_Bapass>(
         "VX_Effect_Bapass -i %o -o %o -q .618 -f %i -clock %i -a floating", in, outFloat, 1000, fs);
 
@@ -250,8 +255,8 @@ TEST_F(Nodes, BandPassResponseInBothArithmetics) {
 TEST_F(Nodes, BandPassRestartsFromRestAfterSwitching) {
     VX_Buffer* in = buffer();
     VX_Buffer* out = buffer();
-    auto* bp = make<VX_Effect_Bapass>("VX_Effect_Bapass -i %o -o %o -q .618 -f %i -clock %i", in,
-                                      out, 1000, 44100);
+    auto* bp = make<VX_Effect_Bapass>(
+        "VX_Effect_Bapass -i %o -o %o -q .618 -f %i -clock %i", in, out, 1000, 44100);
     const auto x = IntegerNoise(8).block(512, 1 << 28);
     fill(in, x);
     sp->process();
@@ -352,8 +357,14 @@ TEST_F(Nodes, KoefScalesItsConstant) {
     const struct {
         double value;
         int32_t k;
-    } scaled[] = {{1.0, 16909320},      {0.5, 8454660},     {-1.0, -16909320},   {0.0, 0},
-                  {126.99, 2147314518}, {127.0, INT32_MAX}, {-127.0, INT32_MIN}, {1e9, INT32_MAX}};
+    } scaled[] = {{1.0, 16909320},
+                  {0.5, 8454660},
+                  {-1.0, -16909320},
+                  {0.0, 0},
+                  {126.99, 2147314518},
+                  {127.0, INT32_MAX},
+                  {-127.0, INT32_MIN},
+                  {1e9, INT32_MAX}};
     int k = 0;
     for (const auto& s : scaled) {
         VX_cmd("%o -k %f -k", koef, s.value, &k);

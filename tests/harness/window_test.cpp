@@ -28,9 +28,18 @@ TEST(Display, WindowIsCreatedShownAndPainted) {
 
     RECT frame{0, 0, 210, 236};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowExA(0, "TorvDisplayCheck", "Torv", WS_OVERLAPPEDWINDOW, 40, 40,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0,
+                                  "TorvDisplayCheck",
+                                  "Torv",
+                                  WS_OVERLAPPEDWINDOW,
+                                  40,
+                                  40,
+                                  frame.right - frame.left,
+                                  frame.bottom - frame.top,
+                                  nullptr,
+                                  nullptr,
+                                  instance,
+                                  nullptr);
     ASSERT_NE(window, nullptr) << "no display? error " << GetLastError();
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);

@@ -37,8 +37,16 @@ int main(int argc, char** argv) {
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION child;
-        if (!CreateProcessA(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &child))
+        if (!CreateProcessA(self,
+                            command.data(),
+                            nullptr,
+                            nullptr,
+                            FALSE,
+                            0,
+                            nullptr,
+                            nullptr,
+                            &startup,
+                            &child))
             return 3;
         std::puts("spawned");
         std::fflush(stdout);

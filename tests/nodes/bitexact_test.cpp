@@ -26,29 +26,47 @@ TEST_F(NodeLibraryBitExact, EveryNodeGivesTheSameBitsEverywhere) {
 
     node(make<VX_Effect>("VX_Effect_Gtzero -i %o -o %o -l %i", in, output(), -1000));
     node(make<VX_Effect>("VX_Effect_Ltzero -i %o -o %o -l %i", in, output(), 1000));
-    VX_Effect* dist = node(make<VX_Effect>("VX_Effect_Dist -i %o -o %o -k %f -s %f -d %f -l %i", in,
-                                           output(), 0.01, 0.3, 0.4, 1));
+    VX_Effect* dist = node(make<VX_Effect>(
+        "VX_Effect_Dist -i %o -o %o -k %f -s %f -d %f -l %i", in, output(), 0.01, 0.3, 0.4, 1));
     // Argument order is unspecified: outputs used together are made beforehand.
     VX_Buffer* envelope = output();
     VX_Buffer* rectified = output();
-    node(make<VX_Effect>("VX_Effect_Ampdet -i %o -o %o -a %o -f1 %i -f2 %f -mode sbn", in, envelope,
-                         rectified, 100, 7.5));
+    node(make<VX_Effect>("VX_Effect_Ampdet -i %o -o %o -a %o -f1 %i -f2 %f -mode sbn",
+                         in,
+                         envelope,
+                         rectified,
+                         100,
+                         7.5));
     node(make<VX_Effect>("VX_Effect_Lgd -i %o -o %o -c %f", in, output(), 0.05));
     node(make<VX_Effect>("VX_Effect_Freqmul -i %o -o %o", in, output()));
     node(make<VX_Effect>("VX_Effect_Nefreqmul -i %o -o %o -k %i -rand %f", in, output(), 3, 0.4));
     VX_Effect* line = node(make<VX_Effect>("VX_Effect_Deline -i %o -mode add", in));
-    VX_cmd("%o -g -go %o -gf %f -ga %f -d -dt %i -da %f -d -dt %f -da %f", line, nullptr, output(),
-           0.3, 0.9, nullptr, 100, 0.5, nullptr, 0.0075, -0.25);
-    VX_cmd("%o -g -go %o -gf %f -d -dt %i -da %f", line, nullptr, output(), -0.6, nullptr, 1234,
-           0.7);
+    VX_cmd("%o -g -go %o -gf %f -ga %f -d -dt %i -da %f -d -dt %f -da %f",
+           line,
+           nullptr,
+           output(),
+           0.3,
+           0.9,
+           nullptr,
+           100,
+           0.5,
+           nullptr,
+           0.0075,
+           -0.25);
+    VX_cmd(
+        "%o -g -go %o -gf %f -d -dt %i -da %f", line, nullptr, output(), -0.6, nullptr, 1234, 0.7);
     auto* forward = static_cast<VX_Fourier_Transform*>(
         node(make<VX_Effect>("VX_Fourier_Transform -i %o -s %i -win sin", in, 7)));
     node(make<VX_Effect>("VX_Fourier_Transform -i %o -s %i -d backward", forward->work, 7));
     VX_Buffer* gated1 = output();
     VX_Buffer* gated2 = output();
     auto* gate = static_cast<VX_Fourier_Noisegate*>(
-        node(make<VX_Effect>("VX_Fourier_Noisegate -i %o -s %o -o1 %o -o2 %o -a %i", forward->work,
-                             side, gated1, gated2, 1)));
+        node(make<VX_Effect>("VX_Fourier_Noisegate -i %o -s %o -o1 %o -o2 %o -a %i",
+                             forward->work,
+                             side,
+                             gated1,
+                             gated2,
+                             1)));
     node(make<VX_Effect>("VX_Gener_White -o %o", output()));
     node(make<VX_Effect>("VX_Gener_Exp -o %o -beg %f -time %f", output(), 0.1, 0.2));
     node(make<VX_Effect>("VX_Effect_Shift -i %o -o %o -s %i", in, output(), 1000));
@@ -57,8 +75,8 @@ TEST_F(NodeLibraryBitExact, EveryNodeGivesTheSameBitsEverywhere) {
     for (VX_Effect* e : nodes) VX_cmd("VX_Effect %o -clock %i", e, 44100);
 
     const size_t blocks = 64;
-    const auto sweep = integerSweep(512 * blocks, phaseIncrement(30, 44100),
-                                    phaseIncrement(12000, 44100), 1 << 29);
+    const auto sweep = integerSweep(
+        512 * blocks, phaseIncrement(30, 44100), phaseIncrement(12000, 44100), 1 << 29);
     IntegerNoise noise(2024);
     uint64_t hash = 14695981039346656037ull;
     for (size_t b = 0; b < blocks; ++b) {

@@ -55,8 +55,15 @@ TEST_F(Deline, CombFiltersFollowTheirDifferenceEquation) {
     VX_Effect_Deline* line = nullptr;
     VX_Effect_Deline_Group* group = nullptr;
     VX_Effect_Deline_Group_Delay* tap = nullptr;
-    VX_cmd("VX_Effect_Deline -i %o -g -go %o -gf %f -d -dt %i -da %f", &line, in, &group, shortComb,
-           0.5, &tap, 100, 0.5);
+    VX_cmd("VX_Effect_Deline -i %o -g -go %o -gf %f -d -dt %i -da %f",
+           &line,
+           in,
+           &group,
+           shortComb,
+           0.5,
+           &tap,
+           100,
+           0.5);
     made.push_back(line);
     ASSERT_NE(group, nullptr);
     ASSERT_NE(tap, nullptr);
@@ -65,8 +72,18 @@ TEST_F(Deline, CombFiltersFollowTheirDifferenceEquation) {
     EXPECT_EQ(tap->amplitude, 1073741823);
     // A delay longer than a block, with negative feedback and two taps; and the plain delay of
     // one sample (time 0) at unity gain and amplitude.
-    VX_cmd("%o -g -go %o -gf %f -ga %f -d -dt %i -da %f -d -dt %i -da %f", line, nullptr, longComb,
-           -0.7, 0.8, nullptr, 700, 0.6, nullptr, 1500, -0.25);
+    VX_cmd("%o -g -go %o -gf %f -ga %f -d -dt %i -da %f -d -dt %i -da %f",
+           line,
+           nullptr,
+           longComb,
+           -0.7,
+           0.8,
+           nullptr,
+           700,
+           0.6,
+           nullptr,
+           1500,
+           -0.25);
     VX_cmd("%o -g -go %o -ga %i -d -dt %i -da %i", line, nullptr, unity, 1, nullptr, 0, 1);
     EXPECT_EQ(line->programLength, 3 * 4 + 4 * 2);
 
@@ -98,8 +115,8 @@ TEST_F(Deline, CombFiltersFollowTheirDifferenceEquation) {
 TEST_F(Deline, TimesCompileToDelayWords) {
     VX_Buffer* in = buffer();
     VX_Effect_Deline* line = nullptr;
-    VX_cmd("VX_Effect_Deline -i %o -clock %i -g -d -dt %f", &line, in, 44100, nullptr, nullptr,
-           0.5);
+    VX_cmd(
+        "VX_Effect_Deline -i %o -clock %i -g -d -dt %f", &line, in, 44100, nullptr, nullptr, 0.5);
     made.push_back(line);
     sp->process();
     EXPECT_EQ(line->program[0], 22050); // seconds times the clock
@@ -146,9 +163,10 @@ TEST_F(Deline, GroupsWithoutTapsOrOutputs) {
         EXPECT_EQ(contents(out), std::vector<int32_t>(512, 1000));
         listened.insert(listened.end(), echo->main, echo->main + 512);
     }
-    const auto expected = model(x, {{{}, 0x7FFFFF, 0},
-                                    {{{50, 2147483647}}, 0x7FFFFF, 4194303},
-                                    {{{0, 2147483647}}, 0x7FFFFF, 0}});
+    const auto expected = model(x,
+                                {{{}, 0x7FFFFF, 0},
+                                 {{{50, 2147483647}}, 0x7FFFFF, 4194303},
+                                 {{{0, 2147483647}}, 0x7FFFFF, 0}});
     for (size_t k = 0; k < x.size(); ++k) ASSERT_EQ(listened[k], expected[2][k] + 1000) << k;
     // The feedback reached the ring: what the last group hears is not just the input.
     EXPECT_GT(std::abs(listened[700] - 1000 - x[699]), 1 << 20);

@@ -158,8 +158,8 @@ protected:
         NodeTest::SetUp();
         spectrum = buffer();
         side = buffer();
-        gate = make<VX_Fourier_Noisegate>("VX_Fourier_Noisegate -i %o -s %o -o1 -o2", spectrum,
-                                          side, &out1, &out2);
+        gate = make<VX_Fourier_Noisegate>(
+            "VX_Fourier_Noisegate -i %o -s %o -o1 -o2", spectrum, side, &out1, &out2);
     }
     VX_Buffer* spectrum = nullptr;
     VX_Buffer* side = nullptr;
@@ -174,7 +174,10 @@ TEST_F(Gate, SizesEverythingFromItsInput) {
     ASSERT_EQ(profile, gate->profile);
     EXPECT_EQ(profile->count, 129);
     EXPECT_EQ(gate->gains->count, 512);
-    for (auto* t : {gate->sideSpectrum, gate->delayedSpectrum, gate->impulse, gate->firstHalf,
+    for (auto* t : {gate->sideSpectrum,
+                    gate->delayedSpectrum,
+                    gate->impulse,
+                    gate->firstHalf,
                     gate->secondHalf})
         EXPECT_EQ(t->exponent, 7);
     EXPECT_EQ(gate->delayed->count, 512); // the side signal's length
@@ -252,8 +255,8 @@ TEST_F(Gate, DoesNothingWithoutItsBuffers) {
     auto* bare = make<VX_Fourier_Noisegate>("VX_Fourier_Noisegate");
     auto* half = make<VX_Fourier_Noisegate>("VX_Fourier_Noisegate -i %o", spectrum);
     VX_Buffer* small = buffer(64);
-    auto* shortOut = make<VX_Fourier_Noisegate>("VX_Fourier_Noisegate -i %o -s %o -o1 %o -o2 %o",
-                                                spectrum, side, small, small);
+    auto* shortOut = make<VX_Fourier_Noisegate>(
+        "VX_Fourier_Noisegate -i %o -s %o -o1 %o -o2 %o", spectrum, side, small, small);
     fill(spectrum, IntegerNoise(3).block(512, 1 << 28));
     fill(small, std::vector<int32_t>(64, 5));
     sp->process();

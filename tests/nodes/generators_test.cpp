@@ -10,8 +10,8 @@ using Generators = NodeTest;
 TEST_F(Generators, EnvelopeHoldsThenDecays) {
     sp->blockLength = 480;
     VX_Buffer* out = buffer();
-    auto* env = make<VX_Gener_Exp>("VX_Gener_Exp -o %o -clock %i -beg %f -time %f -mode sub", out,
-                                   48000, 0.5, 0.1);
+    auto* env = make<VX_Gener_Exp>(
+        "VX_Gener_Exp -o %o -clock %i -beg %f -time %f -mode sub", out, 48000, 0.5, 0.1);
     std::vector<int32_t> y;
     for (int block = 0; block < 100; ++block) { // 1 s
         sp->process();

@@ -111,8 +111,8 @@ TEST_F(Nonlinear, AmpdetWithZeroFrequenciesFollowsTheMagnitude) {
     VX_Buffer* in = buffer();
     VX_Buffer* out = buffer();
     VX_Buffer* rect = buffer();
-    auto* det = make<VX_Effect_Ampdet>("VX_Effect_Ampdet -i %o -o %o -a %o -f1 %i -f2 %i", in, out,
-                                       rect, 0, 0);
+    auto* det = make<VX_Effect_Ampdet>(
+        "VX_Effect_Ampdet -i %o -o %o -a %o -f1 %i -f2 %i", in, out, rect, 0, 0);
     EXPECT_EQ(det->riseCoefficient, 0); // no clock yet: kept
     VX_cmd("VX_Effect %o -clock %i", det, 44100);
     EXPECT_EQ(det->riseCoefficient, 0x7FFFFFFF);
@@ -146,8 +146,8 @@ TEST_F(Nonlinear, AmpdetWithZeroFrequenciesFollowsTheMagnitude) {
 TEST_F(Nonlinear, AmpdetRisesAndFallsAtItsOwnRates) {
     VX_Buffer* in = buffer();
     VX_Buffer* out = buffer();
-    auto* det = make<VX_Effect_Ampdet>("VX_Effect_Ampdet -i %o -o %o -clock %i -f1 %i -f2 %i", in,
-                                       out, 48000, 100, 10);
+    auto* det = make<VX_Effect_Ampdet>(
+        "VX_Effect_Ampdet -i %o -o %o -clock %i -f1 %i -f2 %i", in, out, 48000, 100, 10);
     // 2^31 x 2 pi f / (2 pi f + fs): a one-pole of time constant about fs / (2 pi f) samples.
     const double w = 2 * std::numbers::pi * 100;
     EXPECT_NEAR(det->riseCoefficient, 2147483648.0 * w / (w + 48000), 1);
@@ -211,8 +211,11 @@ TEST_F(Nonlinear, LgdRidesTheSignalDownToItsReference) {
 }
 
 TEST_F(Nonlinear, NodesWithoutTheirBuffersDoNothing) {
-    for (const char* cls : {"VX_Effect_Gtzero", "VX_Effect_Ltzero", "VX_Effect_Dist",
-                            "VX_Effect_Ampdet", "VX_Effect_Lgd"})
+    for (const char* cls : {"VX_Effect_Gtzero",
+                            "VX_Effect_Ltzero",
+                            "VX_Effect_Dist",
+                            "VX_Effect_Ampdet",
+                            "VX_Effect_Lgd"})
         make(cls);
     VX_Buffer* in = buffer();
     VX_Buffer* shorter = buffer(10);

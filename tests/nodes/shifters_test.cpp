@@ -119,10 +119,10 @@ TEST_F(Shifters, ResetSilencesUntilTheDelayHasFilled) {
 TEST_F(Shifters, ExtremeSettingsStayInsideTheRings) {
     VX_Buffer* in = buffer();
     VX_Buffer* out = buffer();
-    auto* a = make<VX_Effect_Shift>("VX_Effect_Shift -i %o -o %o -s %i -p %i", in, out, INT32_MAX,
-                                    INT32_MIN);
-    auto* b = make<VX_Effect_Nshift>("VX_Effect_Nshift -i %o -o %o -s %i -clock %i", in, out,
-                                     -(1 << 30), 0); // a sweep of 0
+    auto* a = make<VX_Effect_Shift>(
+        "VX_Effect_Shift -i %o -o %o -s %i -p %i", in, out, INT32_MAX, INT32_MIN);
+    auto* b = make<VX_Effect_Nshift>(
+        "VX_Effect_Nshift -i %o -o %o -s %i -clock %i", in, out, -(1 << 30), 0); // a sweep of 0
     make("VX_Effect_Shift -i %o -o %o -s %i -clock %i", in, out, 16384, 1 << 30);
     fill(in, IntegerNoise(52).block(512, INT32_MAX));
     for (int block = 0; block < 3; ++block) sp->process();

@@ -66,8 +66,8 @@ TEST(EffectTexts, ProgramEffectVendorAndProduct) {
     char name[24];
     EXPECT_EQ(dispatch(e.get(), effGetProgramNameIndexed, 5, 0, name), 1);
     expectText(e.get(), effGetVendorString, 0, 64, "www.torvaudio.net");
-    expectText(e.get(), effGetProductString, 0, 64,
-               "www.torvaudio.net 3-rd order Butterworth high-pass");
+    expectText(
+        e.get(), effGetProductString, 0, 64, "www.torvaudio.net 3-rd order Butterworth high-pass");
     // The name has 32 letters and the host's text 32 bytes with its zero.
     expectText(e.get(), effGetEffectName, 0, 32, "3-rd order Butterworth high-pas");
 }
@@ -202,9 +202,10 @@ TEST(EffectProcessing, InputIsClippedAndScaledToTheFixedPointRange) {
     io.in = {1.0f, -1.0f, 1.5f, nan, 0.5f, -2.0f, -0.25f};
     io.inputs[0] = io.in.data();
     e->processReplacing(e.get(), io.inputs, io.outputs, 7);
-    EXPECT_EQ(probe.firstInput,
-              (std::vector<int32_t>{1073741824, -1073741824, 1073741824, -1073741824, 536870912,
-                                    -1073741824, -268435456}));
+    EXPECT_EQ(
+        probe.firstInput,
+        (std::vector<int32_t>{
+            1073741824, -1073741824, 1073741824, -1073741824, 536870912, -1073741824, -268435456}));
     // Back out at 2^-30, the same on both channels.
     EXPECT_EQ(io.left, (std::vector<float>{1.0f, -1.0f, 1.0f, -1.0f, 0.5f, -1.0f, -0.25f}));
     EXPECT_EQ(io.right, io.left);

@@ -161,9 +161,9 @@ TEST_F(Preset, AHeaderThatDiffersAnywhereIsWrong) {
 
 TEST_F(Preset, AFrequencyThatIsNotANumberIsRefused) {
     Effect e;
-    for (float bad :
-         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-          -std::numeric_limits<float>::infinity()}) {
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(),
+                      std::numeric_limits<float>::infinity(),
+                      -std::numeric_limits<float>::infinity()}) {
         write(file(0, bad));
         EXPECT_EQ(load(e.object(), path), Messages{"Bad content in preset file."});
     }

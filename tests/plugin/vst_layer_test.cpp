@@ -89,16 +89,22 @@ TEST(VstTrace, ArgumentsArePrintedInFull) {
     const std::string ptr = std::to_string(reinterpret_cast<intptr_t>(static_cast<void*>(text)));
     EXPECT_EQ(traceOf(e.get(), effGetProgramName, 7, -5, text, 0.5f),
               line("AudioEffectX", 5, "UNKNOWN", "index=7 value=-5 ptr=" + ptr + " opt=0.500000") +
-                  line("AudioEffect", 5, "effGetProgramName",
+                  line("AudioEffect",
+                       5,
+                       "effGetProgramName",
                        "index=7 value=-5 ptr=" + ptr + " opt=0.500000"));
 #if INTPTR_MAX > INT32_MAX
     // A 64-bit host's pointers do not fit 32 bits; the whole value is shown. The opcode is one
     // nobody answers, so the pointer is never followed.
     void* high = reinterpret_cast<void*>(static_cast<intptr_t>(0x123456789));
     EXPECT_EQ(traceOf(e.get(), 300, 0, static_cast<VstIntPtr>(0x200000000), high),
-              line("AudioEffectX", 300, "UNKNOWN",
+              line("AudioEffectX",
+                   300,
+                   "UNKNOWN",
                    "index=0 value=8589934592 ptr=4886718345 opt=0.000000") +
-                  line("AudioEffect", 300, "UNKNOWN",
+                  line("AudioEffect",
+                       300,
+                       "UNKNOWN",
                        "index=0 value=8589934592 ptr=4886718345 opt=0.000000"));
 #endif
 }

@@ -84,7 +84,14 @@ TEST_F(RenderCli, FirstChannelOfAWavFileFeedsTheEffectInAnyBlockSchedule) {
         writeFileAtomically(path("in.wav"), std::string(bytes.begin(), bytes.end()), error));
     ASSERT_EQ(run({testPlugin, path("in.wav"), "-q", "-p", "0=0.5", "-o", path("fixed.wav")}), 0)
         << err;
-    ASSERT_EQ(run({testPlugin, path("in.wav"), "-q", "-p", "0=0.5", "--random-blocks", "37", "-o",
+    ASSERT_EQ(run({testPlugin,
+                   path("in.wav"),
+                   "-q",
+                   "-p",
+                   "0=0.5",
+                   "--random-blocks",
+                   "37",
+                   "-o",
                    path("random.wav")}),
               0)
         << err;
@@ -98,8 +105,16 @@ TEST_F(RenderCli, FirstChannelOfAWavFileFeedsTheEffectInAnyBlockSchedule) {
 }
 
 TEST_F(RenderCli, ResponseReportFilesAndTable) {
-    ASSERT_EQ(run({testPlugin, "-q", "-p", "0=0.5", "--response", path("resp"), "--freqs",
-                   "100,1000", "--cutoff", "1000"}),
+    ASSERT_EQ(run({testPlugin,
+                   "-q",
+                   "-p",
+                   "0=0.5",
+                   "--response",
+                   path("resp"),
+                   "--freqs",
+                   "100,1000",
+                   "--cutoff",
+                   "1000"}),
               0)
         << err;
     for (const char* ext : {".txt", ".csv", ".svg"})

@@ -15,11 +15,27 @@ std::string errorFor(std::vector<std::string> args) {
 TEST(RenderOptions, AcceptsEveryOptionInBothSpellings) {
     RenderOptions o;
     std::string error;
-    ASSERT_TRUE(
-        parseOptions({"torv.dll", "in.wav", "-o", "out.wav", "--block=64", "-p", "1=0.25",
-                      "--param", "0=1", "--random-blocks", "700", "--seed=9", "--response", "resp",
-                      "--freqs", "100,200", "--cutoff=2515", "-q", "--plugin-trace"},
-                     o, error))
+    ASSERT_TRUE(parseOptions({"torv.dll",
+                              "in.wav",
+                              "-o",
+                              "out.wav",
+                              "--block=64",
+                              "-p",
+                              "1=0.25",
+                              "--param",
+                              "0=1",
+                              "--random-blocks",
+                              "700",
+                              "--seed=9",
+                              "--response",
+                              "resp",
+                              "--freqs",
+                              "100,200",
+                              "--cutoff=2515",
+                              "-q",
+                              "--plugin-trace"},
+                             o,
+                             error))
         << error;
     EXPECT_EQ(o.module, "torv.dll");
     EXPECT_EQ(o.input, "in.wav");

@@ -60,7 +60,8 @@ protected:
         setup.sampleRate = p.sampleRate();
         return response::measure(
                    [&](const float* in, float* out, size_t n) { runner.run(in, out, nullptr, n); },
-                   {hz}, setup)
+                   {hz},
+                   setup)
             .front()
             .measuredDb;
     }
@@ -123,7 +124,9 @@ TEST_F(TorvModule, HostTextsAreExactAndStayWithinTheirBuffers) {
     const Query queries[] = {
         {effGetEffectName, 0, kVstMaxEffectNameLen, "3-rd order Butterworth high-pas"},
         {effGetVendorString, 0, kVstMaxVendorStrLen, "www.torvaudio.net"},
-        {effGetProductString, 0, kVstMaxProductStrLen,
+        {effGetProductString,
+         0,
+         kVstMaxProductStrLen,
          "www.torvaudio.net 3-rd order Butterworth high-pass"},
         {effGetParamName, stateParam, kVstMaxParamStrLen, "State"},
         {effGetParamName, frequencyParam, kVstMaxParamStrLen, "Frequen"},
@@ -229,8 +232,8 @@ TEST_F(TorvModule, InputIsClippedToFullScaleAndNaNBecomesMinusOne) {
     p->setParameter(stateParam, 0.0f);
     run(*p, std::vector<float>(1024, 0.0f), 512); // the switch-off fade
     const std::vector<float> in = {1.0f, -1.0f, 1.5f, nan, 0.25f, -3.0f, inf, -inf, -0.5f};
-    const std::vector<float> expected = {1.0f,  -1.0f, 1.0f,  -1.0f, 0.25f,
-                                         -1.0f, 1.0f,  -1.0f, -0.5f};
+    const std::vector<float> expected = {
+        1.0f, -1.0f, 1.0f, -1.0f, 0.25f, -1.0f, 1.0f, -1.0f, -0.5f};
     EXPECT_EQ(run(*p, in, 9), expected);
 
     // Filtering, 1.5 acts as 1.0 and NaN as -1.0.

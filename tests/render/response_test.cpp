@@ -84,8 +84,16 @@ TEST(ResponseMath, FrequencyLists) {
     EXPECT_EQ(out.size(), 31u);
     ASSERT_TRUE(response::parseFrequencies("100,2515.5,8000", out, error)) << error;
     EXPECT_EQ(out, (std::vector<double>{100, 2515.5, 8000}));
-    for (const char* bad : {"", "100,,200", "100,-5", "abc", "log:0:100:5", "log:100:10:5",
-                            "log:10:100:1", "log:10:100", "1e999", "nan"}) {
+    for (const char* bad : {"",
+                            "100,,200",
+                            "100,-5",
+                            "abc",
+                            "log:0:100:5",
+                            "log:100:10:5",
+                            "log:10:100:1",
+                            "log:10:100",
+                            "1e999",
+                            "nan"}) {
         EXPECT_FALSE(response::parseFrequencies(bad, out, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
@@ -115,7 +123,8 @@ TEST(ResponseMeasure, BurstsMeasureAKnownFilterWellWithinATenthOfADecibel) {
             [&](const float* in, float* out, size_t n) {
                 for (size_t i = 0; i < n; ++i) out[i] = filter.step(in[i]);
             },
-            hz, setup);
+            hz,
+            setup);
         ASSERT_EQ(points.size(), hz.size());
         for (const auto& p : points) {
             const double exact = filter.exactDb(p.hz, rate);
@@ -144,9 +153,14 @@ TEST(ResponseReport, TableCsvAndPlot) {
     EXPECT_EQ(svg.rfind("<svg ", 0), 0u);
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
     EXPECT_NE(svg.find("A &amp; B &lt;test&gt;"), std::string::npos);
-    for (const char* label :
-         {"Frequency (Hz)", "Gain (dB)", "measured (sine bursts)",
-          "ideal 3rd-order Butterworth high-pass", "cutoff 2515.0 Hz", ">1k<", ">20k<", ">-3 dB<"})
+    for (const char* label : {"Frequency (Hz)",
+                              "Gain (dB)",
+                              "measured (sine bursts)",
+                              "ideal 3rd-order Butterworth high-pass",
+                              "cutoff 2515.0 Hz",
+                              ">1k<",
+                              ">20k<",
+                              ">-3 dB<"})
         EXPECT_NE(svg.find(label), std::string::npos) << label;
     EXPECT_EQ(svg::frequencyLabel(20), "20");
     EXPECT_EQ(svg::frequencyLabel(5000), "5k");

@@ -75,9 +75,12 @@ wav::Audio testAudio(const wav::Format& format, size_t frames) {
 } // namespace
 
 TEST(WavRoundTrip, EveryFormatChannelCountAndHeaderKind) {
-    const std::pair<Encoding, int> kinds[] = {{Encoding::Pcm, 8},    {Encoding::Pcm, 16},
-                                              {Encoding::Pcm, 24},   {Encoding::Pcm, 32},
-                                              {Encoding::Float, 32}, {Encoding::Float, 64}};
+    const std::pair<Encoding, int> kinds[] = {{Encoding::Pcm, 8},
+                                              {Encoding::Pcm, 16},
+                                              {Encoding::Pcm, 24},
+                                              {Encoding::Pcm, 32},
+                                              {Encoding::Float, 32},
+                                              {Encoding::Float, 64}};
     for (const auto& [encoding, bits] : kinds)
         for (int channels : {1, 2, 3})
             for (bool extensible : {false, true}) {
@@ -127,7 +130,8 @@ TEST(WavDecode, HandWrittenLayouts) {
     // 16-bit: 0x4000 is 0.5, 0x8000 is -1.0, 0x7FFF just below 1.0.
     ASSERT_TRUE(decodes(riff({chunk("fmt ", fmtPcm16Mono()),
                               chunk("data", bytesOf({0x00, 0x40, 0x00, 0x80, 0xFF, 0x7F}))}),
-                        a, error))
+                        a,
+                        error))
         << error;
     EXPECT_EQ(a.format.rate, 8000u);
     ASSERT_EQ(a.frames, 3u);
@@ -137,8 +141,8 @@ TEST(WavDecode, HandWrittenLayouts) {
 
     // 24-bit stereo: left 0x800000 (-1.0), right 0x000001 (one step).
     auto fmt24 = bytesOf({1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0, 0, 0, 0, 6, 0, 24, 0});
-    ASSERT_TRUE(decodes(riff({chunk("fmt ", fmt24), chunk("data", bytesOf({0, 0, 0x80, 1, 0, 0}))}),
-                        a, error))
+    ASSERT_TRUE(decodes(
+        riff({chunk("fmt ", fmt24), chunk("data", bytesOf({0, 0, 0x80, 1, 0, 0}))}), a, error))
         << error;
     ASSERT_EQ(a.frames, 1u);
     EXPECT_EQ(a.channel(0)[0], -1.0f);
@@ -156,9 +160,10 @@ TEST(WavDecode, ChunkOrderPaddingAndExtras) {
     wav::Audio a;
     // An odd-sized chunk before fmt is padded; data may come before fmt; trailing chunks and a
     // partial last frame are ignored.
-    const auto file =
-        riff({chunk("LIST", bytesOf({1, 2, 3})), chunk("data", bytesOf({0, 0x40, 0, 0xC0, 7})),
-              chunk("fmt ", fmtPcm16Mono()), chunk("cue ", bytesOf({0, 0, 0, 0}))});
+    const auto file = riff({chunk("LIST", bytesOf({1, 2, 3})),
+                            chunk("data", bytesOf({0, 0x40, 0, 0xC0, 7})),
+                            chunk("fmt ", fmtPcm16Mono()),
+                            chunk("cue ", bytesOf({0, 0, 0, 0}))});
     ASSERT_TRUE(decodes(file, a, error)) << error;
     EXPECT_EQ(a.samples, (std::vector<float>{0.5f, -0.5f}));
 }

@@ -129,8 +129,8 @@ HighpassGraph::HighpassGraph(int32_t blockLength) : blockLength(blockLength) {
 }
 
 HighpassGraph::~HighpassGraph() {
-    for (VX_Object* o : std::initializer_list<VX_Object*>{outputCopy, bandpass, highpass, bypass,
-                                                          output, work, input, soundpipe})
+    for (VX_Object* o : std::initializer_list<VX_Object*>{
+             outputCopy, bandpass, highpass, bypass, output, work, input, soundpipe})
         VX_cmd("%o -delete", o);
 }
 

@@ -42,8 +42,9 @@ TEST(Errors, ReportLayoutInAnErrorBox) {
     BoxCapture capture;
     VX_error_func("VX/x.cpp", 42, "proc", "Jul 13 2013", "21:36:34", "Cannot open file");
     ASSERT_EQ(capture.boxes.size(), 1u);
-    EXPECT_EQ(capture.boxes[0].text, "Error: Cannot open file\nFile: VX/x.cpp\nLine: 42\nProc: "
-                                     "proc\nDate: Jul 13 2013\nTime: 21:36:34");
+    EXPECT_EQ(capture.boxes[0].text,
+              "Error: Cannot open file\nFile: VX/x.cpp\nLine: 42\nProc: "
+              "proc\nDate: Jul 13 2013\nTime: 21:36:34");
     EXPECT_EQ(capture.boxes[0].caption, "ERROR");
     EXPECT_EQ(capture.boxes[0].type, unsigned{VX_MB_OK});
 }

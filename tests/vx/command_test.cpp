@@ -208,7 +208,9 @@ TEST_F(Command, ResultTextAndItsCapacity) {
     int fcap = sizeof f;
     VX_cmd_text(f, &fcap, "VX_Soundpipe %o -be %o -be", sp, node);
     char expected[64];
-    std::snprintf(expected, sizeof expected, "0x%llX",
+    std::snprintf(expected,
+                  sizeof expected,
+                  "0x%llX",
                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(node)));
     EXPECT_STREQ(f, expected);
     // Only a node of the soundpipe's own chain is taken as its insertion point.

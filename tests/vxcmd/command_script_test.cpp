@@ -63,8 +63,9 @@ TEST_F(ScriptTest, FailedCommandsPrintTheirCodeAndCount) {
     // The buffer is made before the unknown option fails: it keeps its name, to be deleted.
     std::string out = run("b = VX_Buffer -nosuch 3");
     ASSERT_NE(script.lookup("b"), nullptr);
-    EXPECT_EQ(out, "> VX_Buffer -nosuch 3\n" + *script.lookup("b") +
-                       "\nVX_ERROR_COMMAND_NOT_PARAM \"Param not found\"\n");
+    EXPECT_EQ(out,
+              "> VX_Buffer -nosuch 3\n" + *script.lookup("b") +
+                  "\nVX_ERROR_COMMAND_NOT_PARAM \"Param not found\"\n");
     EXPECT_EQ(script.failures(), 2);
     EXPECT_TRUE(script.runLine("VX_Buffer $b -delete"));
 }

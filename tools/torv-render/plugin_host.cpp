@@ -129,8 +129,8 @@ Plugin::Text Plugin::queryText(VstInt32 opcode, VstInt32 index, size_t limit, Vs
     const auto zero = std::find(buffer.begin(), buffer.end(), 0);
     t.value.assign(buffer.begin(), zero);
     t.terminated = zero - buffer.begin() < static_cast<std::ptrdiff_t>(limit);
-    t.overran = std::any_of(buffer.begin() + limit, buffer.end(),
-                            [](unsigned char c) { return c != guardByte; });
+    t.overran = std::any_of(
+        buffer.begin() + limit, buffer.end(), [](unsigned char c) { return c != guardByte; });
     return t;
 }
 

@@ -27,9 +27,14 @@ void Progress::print(double done, bool final) {
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const double audio = done / sampleRate_;
-    std::fprintf(out_, "%s%s: %3.0f%%  %.1f of %.1f s of audio, %.1fx real time%s",
-                 terminal_ ? "\r" : "", what_.c_str(), 100.0 * done / total_, audio,
-                 total_ / sampleRate_, elapsed > 0 ? audio / elapsed : 0.0,
+    std::fprintf(out_,
+                 "%s%s: %3.0f%%  %.1f of %.1f s of audio, %.1fx real time%s",
+                 terminal_ ? "\r" : "",
+                 what_.c_str(),
+                 100.0 * done / total_,
+                 audio,
+                 total_ / sampleRate_,
+                 elapsed > 0 ? audio / elapsed : 0.0,
                  terminal_ && !final ? "   " : "\n");
     std::fflush(out_);
     printed_ = true;

@@ -60,8 +60,8 @@ void EffectRunner::run(const float* input, float* left, float* right, size_t fra
     while (done < frames) {
         const size_t n = std::min(static_cast<size_t>(schedule_.next()), frames - done);
         std::copy(input + done, input + done + n, inputs_[0].begin());
-        plugin_.processReplacing(inputPointers_.data(), outputPointers_.data(),
-                                 static_cast<VstInt32>(n));
+        plugin_.processReplacing(
+            inputPointers_.data(), outputPointers_.data(), static_cast<VstInt32>(n));
         const std::vector<float>& second = outputs_.size() > 1 ? outputs_[1] : outputs_[0];
         std::copy(outputs_[0].begin(), outputs_[0].begin() + n, left + done);
         if (right) std::copy(second.begin(), second.begin() + n, right + done);

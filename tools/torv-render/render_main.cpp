@@ -91,7 +91,10 @@ bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::
     if (!writer.open(error)) return false;
 
     EffectRunner runner(plugin, scheduleFor(o));
-    Progress progress("rendering", static_cast<double>(in.samples.size()), in.sampleRate, !o.quiet,
+    Progress progress("rendering",
+                      static_cast<double>(in.samples.size()),
+                      in.sampleRate,
+                      !o.quiet,
                       stderrIsTerminal());
     Fnv1a checksum;
     constexpr size_t chunk = 65536; // frames handed to the writer at a time
@@ -134,10 +137,12 @@ bool frequenciesToMeasure(const RenderOptions& o, double sampleRate, std::vector
     for (double f : hz)
         if (f >= sampleRate / 2) {
             char text[120];
-            std::snprintf(text, sizeof text,
+            std::snprintf(text,
+                          sizeof text,
                           "cannot measure at %g Hz: not below half the "
                           "sample rate (%g Hz)",
-                          f, sampleRate);
+                          f,
+                          sampleRate);
             error = text;
             return false;
         }
@@ -173,15 +178,16 @@ bool measureResponse(const std::shared_ptr<Module>& module, const RenderOptions&
             runner.run(in, out, nullptr, n);
             progress.update(done += static_cast<double>(n));
         },
-        hz, setup);
+        hz,
+        setup);
     progress.finish();
     std::string name = plugin->productString();
     if (name.empty()) name = plugin->effectName();
     const std::string text = response::table(points, setup);
     if (!writeFileAtomically(o.responsePrefix + ".txt", text, error) ||
         !writeFileAtomically(o.responsePrefix + ".csv", response::csv(points), error) ||
-        !writeFileAtomically(o.responsePrefix + ".svg", svg::responsePlot(points, setup, name),
-                             error))
+        !writeFileAtomically(
+            o.responsePrefix + ".svg", svg::responsePlot(points, setup, name), error))
         return false;
     report << text << "wrote " << o.responsePrefix << ".txt, .csv and .svg\n";
     return true;

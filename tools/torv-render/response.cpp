@@ -153,15 +153,26 @@ std::vector<Point> measure(const Process& process, const std::vector<double>& hz
 
 std::string table(const std::vector<Point>& points, const Setup& setup) {
     char line[160];
-    std::snprintf(line, sizeof line,
+    std::snprintf(line,
+                  sizeof line,
                   "Frequency response: cutoff %.2f Hz, sample rate %g Hz, bursts at %.1f dBFS\n"
                   "%12s %12s %12s %12s\n",
-                  setup.cutoffHz, setup.sampleRate, 20.0 * std::log10(setup.level), "Hz",
-                  "measured dB", "ideal dB", "difference");
+                  setup.cutoffHz,
+                  setup.sampleRate,
+                  20.0 * std::log10(setup.level),
+                  "Hz",
+                  "measured dB",
+                  "ideal dB",
+                  "difference");
     std::string text = line;
     for (const Point& p : points) {
-        std::snprintf(line, sizeof line, "%12.2f %12.3f %12.3f %12.3f\n", p.hz, p.measuredDb,
-                      p.idealDb, p.measuredDb - p.idealDb);
+        std::snprintf(line,
+                      sizeof line,
+                      "%12.2f %12.3f %12.3f %12.3f\n",
+                      p.hz,
+                      p.measuredDb,
+                      p.idealDb,
+                      p.measuredDb - p.idealDb);
         text += line;
     }
     return text;
@@ -171,7 +182,12 @@ std::string csv(const std::vector<Point>& points) {
     std::string text = "frequency_hz,measured_db,ideal_db,difference_db\n";
     char line[120];
     for (const Point& p : points) {
-        std::snprintf(line, sizeof line, "%.6g,%.4f,%.4f,%.4f\n", p.hz, p.measuredDb, p.idealDb,
+        std::snprintf(line,
+                      sizeof line,
+                      "%.6g,%.4f,%.4f,%.4f\n",
+                      p.hz,
+                      p.measuredDb,
+                      p.idealDb,
                       p.measuredDb - p.idealDb);
         text += line;
     }

@@ -146,8 +146,11 @@ std::string responsePlot(const std::vector<response::Point>& points, const respo
                     num(left) + "\" y=\"" + num(devTop) + "\" width=\"" + num(right - left) +
                     "\" height=\"" + num(devBottom - devTop) + "\"/></clipPath>\n";
     char title[120];
-    std::snprintf(title, sizeof title, "Frequency response: cutoff %.1f Hz, sample rate %g Hz",
-                  setup.cutoffHz, setup.sampleRate);
+    std::snprintf(title,
+                  sizeof title,
+                  "Frequency response: cutoff %.1f Hz, sample rate %g Hz",
+                  setup.cutoffHz,
+                  setup.sampleRate);
     s += text(pageW / 2, 26, title, "middle", " font-size=\"17\" font-weight=\"bold\"");
     s += text(pageW / 2, 46, subtitle, "middle", " fill=\"#505050\"");
 
@@ -166,8 +169,11 @@ std::string responsePlot(const std::vector<response::Point>& points, const respo
         std::snprintf(label, sizeof label, "cutoff %.1f Hz", setup.cutoffHz);
         // The label goes on the side of the line with room for it.
         const bool rightHalf = x(setup.cutoffHz) > (left + right) / 2;
-        s += text(x(setup.cutoffHz) + (rightHalf ? -6 : 6), gainTop + 16, label,
-                  rightHalf ? "end" : "start", " fill=\"#505050\"");
+        s += text(x(setup.cutoffHz) + (rightHalf ? -6 : 6),
+                  gainTop + 16,
+                  label,
+                  rightHalf ? "end" : "start",
+                  " fill=\"#505050\"");
     }
     s += line(left, y(-3), right, y(-3), guide);
     s += text(left + 6, y(-3) - 5, "-3 dB", "start", " fill=\"#505050\"");
@@ -180,9 +186,10 @@ std::string responsePlot(const std::vector<response::Point>& points, const respo
     for (const auto& p : points)
         measured.emplace_back(x(p.hz), y(std::max(p.measuredDb, floorDb - 20)));
     s += "<g clip-path=\"url(#gain)\">\n";
-    s += polyline(ideal, (std::string("stroke=\"") + idealColour +
-                          "\" stroke-width=\"2.5\" stroke-dasharray=\"8,5\"")
-                             .c_str());
+    s += polyline(ideal,
+                  (std::string("stroke=\"") + idealColour +
+                   "\" stroke-width=\"2.5\" stroke-dasharray=\"8,5\"")
+                      .c_str());
     s += polyline(measured,
                   (std::string("stroke=\"") + measuredColour + "\" stroke-width=\"1.5\"").c_str());
     for (const auto& [px, py] : measured)
@@ -191,19 +198,28 @@ std::string responsePlot(const std::vector<response::Point>& points, const respo
     s += "</g>\n";
     s += "<rect x=\"" + num(left) + "\" y=\"" + num(gainTop) + "\" width=\"" + num(right - left) +
          "\" height=\"" + num(gainBottom - gainTop) + "\" fill=\"none\" stroke=\"#404040\"/>\n";
-    s += text(24, (gainTop + gainBottom) / 2, "Gain (dB)", "middle",
+    s += text(24,
+              (gainTop + gainBottom) / 2,
+              "Gain (dB)",
+              "middle",
               (" transform=\"rotate(-90 24 " + num((gainTop + gainBottom) / 2) + ")\"").c_str());
 
     // Legend in the lower right, where a high-pass curve leaves room.
     const double lx = right - 330, ly = gainBottom - 62;
     s += "<rect x=\"" + num(lx) + "\" y=\"" + num(ly) +
          "\" width=\"320\" height=\"52\" fill=\"white\" stroke=\"#a0a0a0\"/>\n";
-    s += line(lx + 10, ly + 18, lx + 50, ly + 18,
+    s += line(lx + 10,
+              ly + 18,
+              lx + 50,
+              ly + 18,
               (std::string("stroke=\"") + measuredColour + "\" stroke-width=\"1.5\"").c_str());
     s += "<circle cx=\"" + num(lx + 30) + "\" cy=\"" + num(ly + 18) + "\" r=\"3.5\" fill=\"" +
          measuredColour + "\"/>\n";
     s += text(lx + 60, ly + 22, "measured (sine bursts)", "start");
-    s += line(lx + 10, ly + 38, lx + 50, ly + 38,
+    s += line(lx + 10,
+              ly + 38,
+              lx + 50,
+              ly + 38,
               (std::string("stroke=\"") + idealColour +
                "\" stroke-width=\"2.5\" stroke-dasharray=\"8,5\"")
                   .c_str());
@@ -230,8 +246,11 @@ std::string responsePlot(const std::vector<response::Point>& points, const respo
     s += "</g>\n";
     s += "<rect x=\"" + num(left) + "\" y=\"" + num(devTop) + "\" width=\"" + num(right - left) +
          "\" height=\"" + num(devBottom - devTop) + "\" fill=\"none\" stroke=\"#404040\"/>\n";
-    s += text(left, devTop - 8, "Measured minus ideal (dB), where the ideal gain is above -60 dB",
-              "start", " fill=\"#404040\"");
+    s += text(left,
+              devTop - 8,
+              "Measured minus ideal (dB), where the ideal gain is above -60 dB",
+              "start",
+              " fill=\"#404040\"");
     s += text((left + right) / 2, pageH - 18, "Frequency (Hz)");
     s += "</svg>\n";
     return s;

@@ -108,10 +108,15 @@ size_t TestSignal::frames() const {
 
 std::string TestSignal::describe() const {
     char text[200];
-    std::snprintf(text, sizeof text,
+    std::snprintf(text,
+                  sizeof text,
                   "logarithmic sweep %g Hz to %g Hz over %g s, then white noise for %g s; "
                   "peak %g (%.1f dBFS)",
-                  startHz, sweepEndHz(), sweepSeconds, noiseSeconds, static_cast<double>(level),
+                  startHz,
+                  sweepEndHz(),
+                  sweepSeconds,
+                  noiseSeconds,
+                  static_cast<double>(level),
                   20.0 * std::log10(static_cast<double>(level)));
     return text;
 }

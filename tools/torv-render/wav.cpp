@@ -11,8 +11,8 @@ constexpr uint16_t tagPcm = 1;
 constexpr uint16_t tagFloat = 3;
 constexpr uint16_t tagExtensible = 0xFFFE;
 // The sub-format GUIDs of the extensible header share these 14 bytes after the 16-bit tag.
-constexpr uint8_t guidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                  0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+constexpr uint8_t guidTail[14] = {
+    0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 // Largest size field of a RIFF file: data past this cannot be described.
 constexpr uint64_t maxRiffSize = 0xFFFFFFFFull;
 // A data size of all ones is left behind by recorders that stream and never come back to it.

@@ -120,7 +120,8 @@ int patchImports(HMODULE module) {
     if (!dir.VirtualAddress) return 0;
     int patched = 0;
     for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-         imp->Name; ++imp) {
+         imp->Name;
+         ++imp) {
         if (!imp->OriginalFirstThunk) continue; // no names left to match
         auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
@@ -136,8 +137,8 @@ int patchImports(HMODULE module) {
                 continue;
             }
             DWORD protection;
-            if (!VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE,
-                                &protection))
+            if (!VirtualProtect(
+                    &slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection))
                 continue;
             if (!*hook->original) *hook->original = current;
             slots->u1.Function = reinterpret_cast<ULONG_PTR>(hook->counted);

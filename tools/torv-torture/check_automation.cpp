@@ -9,10 +9,18 @@
 namespace {
 
 const float notANumber = std::numeric_limits<float>::quiet_NaN();
-const float automationValues[] = {
-    0.0f,       1.0f,  0.5f,   -0.5f, 1.5f,
-    notANumber, 0.25f, -1e30f, 1e30f, std::numeric_limits<float>::infinity(),
-    0.999f,     1e-30f};
+const float automationValues[] = {0.0f,
+                                  1.0f,
+                                  0.5f,
+                                  -0.5f,
+                                  1.5f,
+                                  notANumber,
+                                  0.25f,
+                                  -1e30f,
+                                  1e30f,
+                                  std::numeric_limits<float>::infinity(),
+                                  0.999f,
+                                  1e-30f};
 
 struct TextCheck {
     size_t queries = 0, unterminated = 0, overruns = 0;
@@ -66,8 +74,13 @@ void checkParameterAutomation(TortureContext& context, CheckReport& report) {
                       format("a change every %d samples (%zu changes): %s; %zu texts read, %zu "
                              "unterminated, %zu overran; %zu non-finite read-backs; peak %.3g "
                              "once settings are sane again",
-                             interval, changes, stats.describe().c_str(), texts.queries,
-                             texts.unterminated, texts.overruns, badReadBack,
+                             interval,
+                             changes,
+                             stats.describe().c_str(),
+                             texts.queries,
+                             texts.unterminated,
+                             texts.overruns,
+                             badReadBack,
                              static_cast<double>(recovered.peak)));
     }
     // What the displays show for the ends and beyond.

@@ -35,9 +35,9 @@ std::vector<float> processShared(Plugin& plugin, const std::vector<float>& in,
 }
 
 bool sameAfterFirstBlock(const std::vector<float>& a, const std::vector<float>& b) {
-    return a.size() == b.size() &&
-           std::memcmp(a.data() + afterFirstBlock, b.data() + afterFirstBlock,
-                       (a.size() - afterFirstBlock) * sizeof(float)) == 0;
+    return a.size() == b.size() && std::memcmp(a.data() + afterFirstBlock,
+                                               b.data() + afterFirstBlock,
+                                               (a.size() - afterFirstBlock) * sizeof(float)) == 0;
 }
 
 } // namespace

@@ -129,7 +129,10 @@ void checkRealtimeSafety(TortureContext& context, CheckReport& report) {
     report.expect(total.allocations == 0 && total.frees == 0 && total.locks == 0,
                   format("%zu processReplacing calls, %zu frames (%.0f s of audio in %.2f s): "
                          "%llu allocations, %llu frees, %llu lock or wait calls",
-                         calls, frames, frames / 48000.0, seconds,
+                         calls,
+                         frames,
+                         frames / 48000.0,
+                         seconds,
                          static_cast<unsigned long long>(total.allocations),
                          static_cast<unsigned long long>(total.frees),
                          static_cast<unsigned long long>(total.locks)));
@@ -172,11 +175,16 @@ void measureScanCost(TortureContext& context, int cycles, CheckReport& report) {
     std::sort(sorted.begin(), sorted.end());
     report.line(format("%d scans of load, create, effOpen, effClose, unload: min %.3f ms, median "
                        "%.3f ms, 90%% %.3f ms, max %.3f ms",
-                       cycles, sorted.front(), median(total), sorted[sorted.size() * 9 / 10],
+                       cycles,
+                       sorted.front(),
+                       median(total),
+                       sorted[sorted.size() * 9 / 10],
                        sorted.back()));
     report.line(format("medians of the parts: load %.3f ms, create+effOpen+effClose %.3f ms, "
                        "unload %.3f ms",
-                       median(load), median(effect), median(unload)));
+                       median(load),
+                       median(effect),
+                       median(unload)));
     report.expect(median(total) < 5.0,
                   format("median scan %.3f ms (goal: under 5 ms)", median(total)));
     context.module = Module::load(context.modulePath, error);

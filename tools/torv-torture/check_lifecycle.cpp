@@ -40,21 +40,30 @@ void compare(CheckReport& report, const char* what, int cycles, const ProcessSta
         report.expect(after.heapBytes - before.heapBytes <= heapTolerance,
                       format("%s: heap %.1f KiB -> %.1f KiB (%+.1f KiB, %+.2f KiB per cycle; "
                              "allowed +%.0f KiB)",
-                             what, kib(before.heapBytes), kib(after.heapBytes),
+                             what,
+                             kib(before.heapBytes),
+                             kib(after.heapBytes),
                              kib(after.heapBytes - before.heapBytes),
-                             kib(after.heapBytes - before.heapBytes) / cycles, kib(heapTolerance)));
+                             kib(after.heapBytes - before.heapBytes) / cycles,
+                             kib(heapTolerance)));
     if (before.privateBytes >= 0 && after.privateBytes >= 0)
         report.expect(after.privateBytes - before.privateBytes <= privateTolerance,
                       format("%s: private memory %.1f MiB -> %.1f MiB (%+.1f KiB, allowed +%.0f "
                              "KiB)",
-                             what, kib(before.privateBytes) / 1024, kib(after.privateBytes) / 1024,
-                             kib(after.privateBytes - before.privateBytes), kib(privateTolerance)));
+                             what,
+                             kib(before.privateBytes) / 1024,
+                             kib(after.privateBytes) / 1024,
+                             kib(after.privateBytes - before.privateBytes),
+                             kib(privateTolerance)));
     if (before.workingSet >= 0 && after.workingSet >= 0)
-        report.line(format("%s: working set %.1f MiB -> %.1f MiB", what,
-                           kib(before.workingSet) / 1024, kib(after.workingSet) / 1024));
+        report.line(format("%s: working set %.1f MiB -> %.1f MiB",
+                           what,
+                           kib(before.workingSet) / 1024,
+                           kib(after.workingSet) / 1024));
     if (before.handles >= 0 && after.handles >= 0)
         report.expect(after.handles - before.handles <= handleTolerance,
-                      format("%s: handles %lld -> %lld (allowed +%lld)", what,
+                      format("%s: handles %lld -> %lld (allowed +%lld)",
+                             what,
                              static_cast<long long>(before.handles),
                              static_cast<long long>(after.handles),
                              static_cast<long long>(handleTolerance)));
@@ -75,7 +84,8 @@ void loadUnloadCycles(TortureContext& context, CheckReport& report) {
         module.reset();
         if (i == 0) before = processStats(); // after the first, which sets up runtime caches
     }
-    report.line(format("%d load/unload cycles with one effect life each: %.3f s", loadCycles,
+    report.line(format("%d load/unload cycles with one effect life each: %.3f s",
+                       loadCycles,
                        secondsSince(start)));
     compare(report, "load/unload", loadCycles, before, processStats());
     context.module = Module::load(context.modulePath, error);
@@ -91,8 +101,10 @@ void createCloseCycles(TortureContext& context, CheckReport& report) {
             report.expect(false, "create/close cycle " + std::to_string(i) + ": " + error);
             return;
         }
-    report.line(format("%d create/open/process/close cycles: %.3f s (%.3f ms each)", createCycles,
-                       secondsSince(start), secondsSince(start) * 1000 / createCycles));
+    report.line(format("%d create/open/process/close cycles: %.3f s (%.3f ms each)",
+                       createCycles,
+                       secondsSince(start),
+                       secondsSince(start) * 1000 / createCycles));
     compare(report, "create/close", createCycles, before, processStats());
 }
 
@@ -140,7 +152,9 @@ void manyInstances(TortureContext& context, CheckReport& report) {
     report.expect(same == instances,
                   format("%d instances alive at once, interleaved random blocks: %d of %d give "
                          "exactly a lone instance's output",
-                         instances, same, instances));
+                         instances,
+                         same,
+                         instances));
 }
 
 } // namespace

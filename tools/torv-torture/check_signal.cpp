@@ -38,8 +38,10 @@ void checkRatesAndBlockSizes(TortureContext& context, CheckReport& report) {
             }
             const double cutoff = response::cutoffForParameter(plugin->getParameter(1));
             SignalStats stats;
-            process(*plugin, whiteNoise(static_cast<size_t>(rate / 2), 0.5f, 3),
-                    BlockSchedule::fixed(block), &stats);
+            process(*plugin,
+                    whiteNoise(static_cast<size_t>(rate / 2), 0.5f, 3),
+                    BlockSchedule::fixed(block),
+                    &stats);
             std::string gains = "-";
             if (cutoff <= rate * cutoffRatioChecked) {
                 EffectRunner runner(*plugin, BlockSchedule::fixed(block));
@@ -53,7 +55,8 @@ void checkRatesAndBlockSizes(TortureContext& context, CheckReport& report) {
                         runner.run(in, out, nullptr, n);
                         stats.add(out, n);
                     },
-                    hz, setup);
+                    hz,
+                    setup);
                 double worst = 0;
                 for (const auto& p : points)
                     worst = std::fmax(worst, std::fabs(p.measuredDb - p.idealDb));
@@ -62,12 +65,17 @@ void checkRatesAndBlockSizes(TortureContext& context, CheckReport& report) {
                 gains = format("%.3f (%.3f)%s", worst, allowed, worst <= allowed ? "" : " FAIL");
             }
             allClean = allClean && stats.clean();
-            report.line(format("%-11.4f %5d  %9.2f  %-36s  %s", rate, block, cutoff, gains.c_str(),
+            report.line(format("%-11.4f %5d  %9.2f  %-36s  %s",
+                               rate,
+                               block,
+                               cutoff,
+                               gains.c_str(),
                                stats.describe().c_str()));
         }
     report.expect(allClean, "every output finite and free of subnormal numbers");
-    report.expect(allWithin, "gain within tolerance of the ideal wherever the cutoff is at most "
-                             "a twentieth of the sample rate");
+    report.expect(allWithin,
+                  "gain within tolerance of the ideal wherever the cutoff is at most "
+                  "a twentieth of the sample rate");
 }
 
 void checkSilenceAndExtremeInput(TortureContext& context, CheckReport& report) {
@@ -94,10 +102,12 @@ void checkSilenceAndExtremeInput(TortureContext& context, CheckReport& report) {
             report.expect(all.clean() && afterFirstSecond.peak <= silenceLimit,
                           format("cutoff %.1f Hz at %.0f Hz: silence after noise peaks at %.3g "
                                  "after 1 s, %.3g in the last second (limit %.3g); %s",
-                                 response::cutoffForParameter(knob), rate,
+                                 response::cutoffForParameter(knob),
+                                 rate,
                                  static_cast<double>(afterFirstSecond.peak),
                                  static_cast<double>(lastSecond.peak),
-                                 static_cast<double>(silenceLimit), all.describe().c_str()));
+                                 static_cast<double>(silenceLimit),
+                                 all.describe().c_str()));
         }
 
     // Input no host should send: it must still give finite, bounded output.
@@ -127,7 +137,9 @@ void checkSilenceAndExtremeInput(TortureContext& context, CheckReport& report) {
             process(*plugin, in, BlockSchedule::random(700, 5), &stats);
             // A high-pass of a full-scale step overshoots to at most twice full scale.
             report.expect(stats.nonFinite == 0 && stats.peak <= 2.5f,
-                          format("%s, cutoff %.1f Hz: %s", c.name,
-                                 response::cutoffForParameter(knob), stats.describe().c_str()));
+                          format("%s, cutoff %.1f Hz: %s",
+                                 c.name,
+                                 response::cutoffForParameter(knob),
+                                 stats.describe().c_str()));
         }
 }

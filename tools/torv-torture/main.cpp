@@ -16,7 +16,8 @@ struct Check {
 };
 
 const Check checks[] = {
-    {"lifecycle", "1. create/close and load/unload cycles, many instances, leaks",
+    {"lifecycle",
+     "1. create/close and load/unload cycles, many instances, leaks",
      checkLifecycleAndMemory},
     {"rates", "2. sample rates x block sizes", checkRatesAndBlockSizes},
     {"buffers", "3. empty, random and oversized blocks, shared buffers", checkBufferHandling},
@@ -94,7 +95,10 @@ int main(int argc, char** argv) {
         }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("\n%s  [%s, %.1f s]\n%s", title, report.passed() ? "passed" : "FAILED", seconds,
+        std::printf("\n%s  [%s, %.1f s]\n%s",
+                    title,
+                    report.passed() ? "passed" : "FAILED",
+                    seconds,
                     report.text().c_str());
         std::fflush(stdout);
         ++run;

@@ -28,8 +28,15 @@ ProcessStats processStats() {
     // statm: size resident shared text lib data dt, in pages.
     long pages[7] = {};
     if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld %ld %ld %ld %ld %ld", &pages[0], &pages[1], &pages[2],
-                        &pages[3], &pages[4], &pages[5], &pages[6]) == 7) {
+        if (std::fscanf(f,
+                        "%ld %ld %ld %ld %ld %ld %ld",
+                        &pages[0],
+                        &pages[1],
+                        &pages[2],
+                        &pages[3],
+                        &pages[4],
+                        &pages[5],
+                        &pages[6]) == 7) {
             // The data segment is no measure of leaks here (the sanitizer reserves vast
             // shadow areas, malloc keeps freed arenas), so only the heap figure is compared.
             s.workingSet = static_cast<int64_t>(pages[1]) * sysconf(_SC_PAGESIZE);

@@ -40,9 +40,11 @@ int64_t handlesFromSystemTable() {
     std::vector<char> buffer(1 << 20);
     LONG status;
     ULONG length = 0;
-    while ((status = query(systemHandleInformation, buffer.data(),
-                           static_cast<ULONG>(buffer.size()), &length)) == infoLengthMismatch &&
-           buffer.size() < (64u << 20))
+    while (
+        (status = query(
+             systemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length)) ==
+            infoLengthMismatch &&
+        buffer.size() < (64u << 20))
         buffer.resize(buffer.size() * 2);
     if (status != 0) return -1;
     const ULONG count = *reinterpret_cast<ULONG*>(buffer.data());

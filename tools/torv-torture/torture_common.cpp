@@ -55,8 +55,11 @@ void SignalStats::addStereo(const float* left, const float* right, size_t n) {
 }
 
 std::string SignalStats::describe() const {
-    std::string text = format("%zu samples, peak %.4g, %zu non-finite, %zu subnormal", samples,
-                              static_cast<double>(peak), nonFinite, subnormal);
+    std::string text = format("%zu samples, peak %.4g, %zu non-finite, %zu subnormal",
+                              samples,
+                              static_cast<double>(peak),
+                              nonFinite,
+                              subnormal);
     if (channelsDiffer) text += format(", the two outputs differ in %zu samples", channelsDiffer);
     return text;
 }
