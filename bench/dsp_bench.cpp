@@ -3,6 +3,7 @@
 // arithmetic, nothing else) and a double-precision transposed direct-form II cascade of the
 // same third-order Butterworth high-pass, the usual way of computing it.
 #include "bench_main.h"
+#include "highpass_graph.h"
 
 #include "VX/VX.h"
 
@@ -109,32 +110,12 @@ void BM_kern_fade(benchmark::State& state) {
     torv_bench_count(state);
 }
 
-// The graph the plug-in builds, by the same commands.
-struct Graph {
-    VX_Soundpipe* sp = nullptr;
-    VX_Buffer *in = nullptr, *work = nullptr, *out = nullptr;
-    VX_Effect *bypass = nullptr, *hp = nullptr, *bp = nullptr, *copy = nullptr;
-    explicit Graph(bool floating) {
-        VX_cmd("VX_Soundpipe -bl %i -b", &sp, n, nullptr);
-        VX_cmd("VX_Buffer -t %o", &in, "buf_i");
-        VX_cmd("VX_Buffer -t %o", &work, "lpf_buffer");
-        VX_cmd("VX_Effect_Copy -i %o -o %o", &bypass, in, work);
-        VX_cmd("VX_Effect_Hipass -i %o -o %o", &hp, in, work);
-        VX_cmd("VX_Effect_Bapass -i %o -o %o -q .618 -mode sub", &bp, in, work);
-        VX_cmd("VX_Buffer -t %o", &out, "buf_o");
-        VX_cmd("VX_Effect_Copy -i %o -o %o", &copy, work, out);
-        VX_cmd("VX_Soundpipe %o -e", sp, nullptr);
-        for (VX_Effect* e : {bypass, hp, bp, copy}) VX_cmd("VX_Effect %o -clock %i", e, 44100);
-        VX_cmd("%o -f %f", hp, 1000.0);
-        VX_cmd("%o -f %f", bp, 1000.0);
+// The plug-in's graph at 1000 Hz and 44100 Hz over a block of noise.
+struct Graph : HighpassGraph {
+    explicit Graph(bool floating) : HighpassGraph(n, 44100, 1000.0) {
         if (floating) VX_cmd("%o -a floating", bp);
         const auto x = noise(4, 1 << 29);
         std::memcpy(in->main, x.data(), sizeof(int32_t) * n);
-    }
-    ~Graph() {
-        for (VX_Object* o :
-             std::initializer_list<VX_Object*>{copy, bp, hp, bypass, out, work, in, sp})
-            VX_cmd("%o -delete", o);
     }
 };
 

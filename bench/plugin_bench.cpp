@@ -7,6 +7,7 @@
 // smaller host blocks are called several times per iteration, a 4096-sample block once every
 // eighth iteration.
 #include "bench_main.h"
+#include "highpass_graph.h"
 
 #include "VX/VX.h"
 #include "plugin/vst/vst_abi.h"
@@ -83,33 +84,16 @@ void BM_effect_processReplacing(benchmark::State& state) {
 // chunks of at most 512 samples, as the effect runs it.
 void BM_graph_alone(benchmark::State& state) {
     const int64_t block = state.range(0);
-    VX_Soundpipe* sp = nullptr;
-    VX_Buffer *in = nullptr, *work = nullptr, *out = nullptr;
-    VX_Effect *bypass = nullptr, *hp = nullptr, *bp = nullptr, *copy = nullptr;
-    VX_cmd("VX_Soundpipe -bl %i -b", &sp, 512, nullptr);
-    VX_cmd("VX_Buffer -t %o", &in, "buf_i");
-    VX_cmd("VX_Buffer -t %o", &work, "lpf_buffer");
-    VX_cmd("VX_Effect_Copy -i %o -o %o", &bypass, in, work);
-    VX_cmd("VX_Effect_Hipass -i %o -o %o", &hp, in, work);
-    VX_cmd("VX_Effect_Bapass -i %o -o %o -q .618 -mode sub", &bp, in, work);
-    VX_cmd("VX_Buffer -t %o", &out, "buf_o");
-    VX_cmd("VX_Effect_Copy -i %o -o %o", &copy, work, out);
-    VX_cmd("VX_Soundpipe %o -e", sp, nullptr);
-    for (VX_Effect* node : {bypass, hp, bp, copy})
-        VX_cmd("VX_Effect %o -clock %i", node, static_cast<int>(sampleRate));
-    VX_cmd("%o -f %f", hp, 239.47897);
-    VX_cmd("%o -f %f", bp, 239.47897);
+    HighpassGraph g(512, static_cast<int>(sampleRate), 239.47897);
     const std::vector<float> x = noise(512);
-    for (int i = 0; i < 512; ++i) in->main[i] = static_cast<int32_t>(x[i] * 1073741824.0f);
+    for (int i = 0; i < 512; ++i) g.in->main[i] = static_cast<int32_t>(x[i] * 1073741824.0f);
     runBlocks(state, block, [&] {
         for (int64_t done = 0; done < block; done += 512) {
-            sp->blockLength = static_cast<int32_t>(std::min<int64_t>(512, block - done));
-            sp->process();
-            benchmark::DoNotOptimize(out->main);
+            g.sp->blockLength = static_cast<int32_t>(std::min<int64_t>(512, block - done));
+            g.sp->process();
+            benchmark::DoNotOptimize(g.out->main);
         }
     });
-    for (VX_Object* o : std::initializer_list<VX_Object*>{copy, bp, hp, bypass, out, work, in, sp})
-        VX_cmd("%o -delete", o);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "VX/VX.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -54,4 +56,15 @@ const char* fuzzClass(ByteSource& in) {
     for (const VX_Class_Entry* c = _VX; c->name; ++c)
         if (c->options[0].handler.create) creatable.push_back(c->name);
     return creatable[in.below(static_cast<uint32_t>(creatable.size()))];
+}
+
+namespace {
+int silentBox(const char*, const char*, unsigned) {
+    return 1;
+}
+} // namespace
+
+void fuzzSilenceMessages() {
+    VX_set_message_box(silentBox);
+    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
 }

@@ -31,3 +31,7 @@ std::string fuzzValue(ByteSource& in);
 std::string fuzzOption(ByteSource& in, const char* className);
 // A creatable class name of the registry.
 const char* fuzzClass(ByteSource& in);
+
+// Message boxes answered at once and the framework's printed messages discarded: both would
+// flood the fuzzer's output. For LLVMFuzzerInitialize.
+void fuzzSilenceMessages();

@@ -16,10 +16,6 @@
 
 namespace {
 
-int silentBox(const char*, const char*, unsigned) {
-    return 1;
-}
-
 struct Graph {
     VX_Soundpipe* soundpipe = nullptr;
     int32_t blockLength = 0;
@@ -203,9 +199,7 @@ void betweenBlocks(ByteSource& in, Graph& g) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    VX_set_message_box(silentBox);
-    // The interpreter's and the nodes' messages would flood the fuzzer's output.
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    fuzzSilenceMessages();
     return 0;
 }
 

@@ -25,4 +25,9 @@ bool install(const Module& module, std::string& how, std::string& error);
 void enable(bool on);
 void reset();
 CallCounts counts();
+
+// For the platform's hooks: each counts one call while counting is on.
+void countAllocation();
+void countFree();
+void countLock();
 } // namespace call_counter

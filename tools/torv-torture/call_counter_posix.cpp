@@ -1,36 +1,19 @@
 #include "call_counter.h"
 
-#include <atomic>
 #include <dlfcn.h>
 #include <pthread.h>
 #include <semaphore.h>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TORV_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define TORV_ASAN 1
-#endif
+#include "sanitizer.h"
 
 #if TORV_ASAN
 #include <sanitizer/allocator_interface.h>
 #endif
 
 namespace {
-std::atomic<bool> counting{false};
-std::atomic<uint64_t> allocations{0}, frees{0}, locks{0};
-
-void countAllocation() {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
-}
-void countFree() {
-    if (counting.load(std::memory_order_relaxed)) frees.fetch_add(1);
-}
-void countLock() {
-    if (counting.load(std::memory_order_relaxed)) locks.fetch_add(1);
-}
+using call_counter::countAllocation;
+using call_counter::countFree;
+using call_counter::countLock;
 
 // The C library's function of that name. Looked up on first use, without a guarded static,
 // because the lookup must not itself wait for a lock that is being counted.
@@ -139,20 +122,6 @@ bool install(const Module&, std::string& how, std::string& error) {
 #endif
     error.clear();
     return true;
-}
-
-void enable(bool on) {
-    counting.store(on);
-}
-
-void reset() {
-    allocations = 0;
-    frees = 0;
-    locks = 0;
-}
-
-CallCounts counts() {
-    return {allocations.load(), frees.load(), locks.load()};
 }
 
 } // namespace call_counter

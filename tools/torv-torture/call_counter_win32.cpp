@@ -2,37 +2,16 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 
 namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<uint64_t> allocations{0}, frees{0}, locks{0};
-
-enum class Kind { Allocation, Free, Lock };
-
-void count(Kind kind) {
-    if (!counting.load(std::memory_order_relaxed)) return;
-    switch (kind) {
-    case Kind::Allocation:
-        allocations.fetch_add(1);
-        break;
-    case Kind::Free:
-        frees.fetch_add(1);
-        break;
-    case Kind::Lock:
-        locks.fetch_add(1);
-        break;
-    }
-}
 
 // One counting stand-in per imported function: it counts and calls the function the import
 // table held before. `conv` is the function's calling convention on 32-bit Windows.
 #define COUNTED(kind, ret, conv, name, params, args)                                               \
     void* original_##name = nullptr;                                                               \
     ret conv counted_##name params {                                                               \
-        count(Kind::kind);                                                                         \
+        call_counter::count##kind();                                                               \
         return reinterpret_cast<ret(conv*) params>(original_##name) args;                          \
     }
 
@@ -164,20 +143,6 @@ bool install(const Module& module, std::string& how, std::string& error) {
           "critical sections, SRW locks, waits and sleeps";
     error.clear();
     return true;
-}
-
-void enable(bool on) {
-    counting.store(on);
-}
-
-void reset() {
-    allocations = 0;
-    frees = 0;
-    locks = 0;
-}
-
-CallCounts counts() {
-    return {allocations.load(), frees.load(), locks.load()};
 }
 
 } // namespace call_counter

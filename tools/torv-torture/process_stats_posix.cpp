@@ -5,14 +5,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TORV_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define TORV_ASAN 1
-#endif
+#include "sanitizer.h"
 
 #if TORV_ASAN
 #include <sanitizer/allocator_interface.h>
