@@ -282,29 +282,23 @@ URIs: http://off.example.net/debian
 Suites: bookworm
 Components: main
 LIST
-cat >"$SIM/root/etc/apt/sources.list.d/mirror.sources" <<'LIST'
-Types: deb deb-src
-URIs: http://one.example.net/debian http://two.example.net/debian
-Suites: stable-updates stable
-Components: main
-Trusted: yes
-Signed-By:
+# A key given inline, as a deb822 field of several lines.
+key='Signed-By:
  -----BEGIN PGP PUBLIC KEY BLOCK-----
  .
  mDMEZ0key
- -----END PGP PUBLIC KEY BLOCK-----
-LIST
+ -----END PGP PUBLIC KEY BLOCK-----'
+printf '%s\n' 'Types: deb deb-src' \
+    'URIs: http://one.example.net/debian http://two.example.net/debian' \
+    'Suites: stable-updates stable' 'Components: main' 'Trusted: yes' "$key" \
+    >"$SIM/root/etc/apt/sources.list.d/mirror.sources"
 rm "$SIM/root/etc/os-release"
 run_setup
 expected='Types: deb-src
 URIs: http://one.example.net/debian
 Suites: stable
 Components: main
-Signed-By:
- -----BEGIN PGP PUBLIC KEY BLOCK-----
- .
- mDMEZ0key
- -----END PGP PUBLIC KEY BLOCK-----
+'"$key"'
 Trusted: yes'
 [ $status -eq 0 ] && [ "$(cat "$SIM/bench-sources")" = "$expected" ]
 passed "deb822 entries: a mirror named by its suite, with an inline key"
