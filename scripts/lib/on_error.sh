@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run under "set -e": a command that fails ends the script with a
 # line naming the script, the line and the command, never in silence. Commands tested by if,
 # while, && or || do not count as failures. Inside a subshell or a command substitution only the

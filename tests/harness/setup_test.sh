@@ -139,7 +139,7 @@ QEMU_I386=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00
 # machine <name> [bare|complete]: a new simulated machine, $SIM. Bare: no packages, no i386
 # architecture, binfmt_misc not mounted, no benchmark sources. Complete: all of them.
 machine() {
-    SIM=$work/$1
+    export SIM=$work/$1
     mkdir -p "$SIM/state" "$SIM/root/etc/apt/sources.list.d" "$SIM/root/proc/sys/fs/binfmt_misc" \
         "$SIM/tmp"
     : >"$SIM/log"
@@ -161,7 +161,7 @@ machine() {
 
 # run_setup [PATH]: runs scripts/setup on $SIM; output in $out, exit status in $status.
 run_setup() {
-    out=$(SIM=$SIM TORV_SETUP_ROOT=$SIM/root TMPDIR=$SIM/tmp PATH=${1:-$stubs:$PATH} \
+    out=$(TORV_SETUP_ROOT=$SIM/root TMPDIR=$SIM/tmp PATH=${1:-$stubs:$PATH} \
         "$repo/scripts/setup" 2>&1)
     status=$?
     echo "$out" >"$SIM/output"
@@ -348,12 +348,12 @@ passed "a failing command is named with its line, and the temporary files go"
 # The scripts that start with setup stop with its sentence and a line of their own.
 machine offline-run
 echo update >"$SIM/state/fail"
-out=$(SIM=$SIM TORV_SETUP_ROOT=$SIM/root PATH=$stubs:$PATH "$repo/scripts/run" 2>&1)
+out=$(TORV_SETUP_ROOT=$SIM/root PATH=$stubs:$PATH "$repo/scripts/run" 2>&1)
 status=$?
 [ $status -ne 0 ] && said "check the network connection" &&
     grep -qE "^run: line [0-9]+: .*setup.* failed" <<<"$out"
 passed "scripts/run stops when setup fails, and says so"
-out=$(SIM=$SIM TORV_SETUP_ROOT=$SIM/root PATH=$stubs:$PATH \
+out=$(TORV_SETUP_ROOT=$SIM/root PATH=$stubs:$PATH \
     TORV_BUILD_PREFIX="$(realpath -m --relative-to="$repo" "$SIM")/build-" "$repo/scripts/test" 2>&1)
 status=$?
 [ $status -ne 0 ] && said "check the network connection" && said "test: the machine is not ready"
