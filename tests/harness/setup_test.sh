@@ -33,27 +33,26 @@ stubs=$work/stubs
 mkdir -p "$stubs"
 cat >"$stubs/dpkg-query" <<'EOF'
 #!/bin/bash
-# -W -f=<format> <package>...: "*" in state/installed stands for every package.
+# -W -f=<format> <package>...: "*" in state/installed stands for every package but those in
+# state/missing.
 printf '%s\n' "${@:3}" | sort >"$SIM/queried"
-status=0
-for p in "${@:3}"; do
-    name=${p%%:*}
-    if grep -qxF "$p" "$SIM/state/missing" 2>/dev/null; then
-        line=""
-    elif grep -qx '\*' "$SIM/state/installed"; then
-        line=$p
-        [ "$name" = "$p" ] && line=$p:amd64
-    else
-        line=$(grep -x -m1 -e "$p" -e "$p:[a-z0-9]*" "$SIM/state/installed")
-    fi
-    if [ -n "$line" ]; then
-        echo "install ok installed $line"
-    else
-        echo "dpkg-query: no packages found matching $p" >&2
-        status=1
-    fi
-done
-exit $status
+printf '%s\n' "${@:3}" | awk -v state="$SIM/state" '
+    BEGIN {
+        while ((getline line <(state "/installed")) > 0) have[line] = 1
+        while ((getline line <(state "/missing")) > 0) gone[line] = 1
+    }
+    {
+        full = $1 ~ /:/ ? $1 : $1 ":amd64"
+        name = full
+        sub(/:.*/, "", name)
+        if (!($1 in gone) && ("*" in have || full in have || (name ":all") in have)) {
+            print "install ok installed " full
+        } else {
+            print "dpkg-query: no packages found matching " $1 >"/dev/stderr"
+            status = 1
+        }
+    }
+    END { exit status }'
 EOF
 cat >"$stubs/dpkg" <<'EOF'
 #!/bin/bash
