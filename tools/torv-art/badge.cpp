@@ -6,25 +6,30 @@
 #include "detmath.h"
 #include "palette.h"
 
+#include <cmath>
+#include <iterator>
+
 namespace art {
 namespace {
 
 constexpr int width = 160, height = 30;
 constexpr double capHeight = 18;
-constexpr double stroke = 3.1;
-constexpr double capTop = 5.5;
+constexpr double stroke = 3; // whole pixels: stems and bars on the pixel grid stay crisp
+constexpr double capTop = 6;
 constexpr double gap = 6;
 
 // Each letter in its own coordinates: x from its left edge, y from the cap line down.
 struct Letter {
     Shape shape;
     double width;
+    double space = gap; // to the next letter: less after the open sides of a T
 };
 
 Letter letterT() {
-    const double w = 14;
+    const double w = 15;
     return {unite(box(0, 0, w, stroke), box(w / 2 - stroke / 2, 0, w / 2 + stroke / 2, capHeight)),
-            w};
+            w,
+            gap - 2};
 }
 
 Letter letterO() {
@@ -33,7 +38,7 @@ Letter letterO() {
 }
 
 Letter letterR() {
-    const double w = 14.5, bowl = 10.2, r = bowl / 2, right = w - r - 0.3;
+    const double w = 14, bowl = 10, r = bowl / 2, right = w - r - 0.3;
     const Shape stem = box(0, 0, stroke, capHeight);
     const Shape bars = unite(box(0, 0, right, stroke), box(0, bowl - stroke, right, bowl));
     const Shape round = intersect(subtract(circle({right, r}, r), circle({right, r}, r - stroke)),
@@ -47,7 +52,7 @@ Letter letterR() {
 }
 
 Letter letterV() {
-    const double w = 16.5, half = w / 2, foot = 2.0;
+    const double w = 16, half = w / 2, foot = 2.0;
     const double thick = stroke * 1.12; // horizontal width of a slanted stroke
     return {polygon({{0, 0},
                      {thick, 0},
@@ -69,43 +74,41 @@ Paint letterPaint() {
 
 Resource badge() {
     const Letter letters[] = {letterT(), letterO(), letterR(), letterV()};
-    double total = -gap;
-    for (const Letter& l : letters) total += l.width + gap;
+    const size_t count = std::size(letters);
+    double total = letters[count - 1].width;
+    for (size_t i = 0; i + 1 < count; ++i) total += letters[i].width + letters[i].space;
+    const double start = std::floor((width - total) / 2);
 
-    std::vector<Shape> placed;
-    double x = (width - total) / 2;
-    for (const Letter& l : letters) {
-        placed.push_back(moved(l.shape, x, capTop));
-        x += l.width + gap;
+    Shape word = moved(letters[0].shape, start, capTop);
+    double x = start + letters[0].width + letters[0].space;
+    const Point dialCentre{x + capHeight / 2, capTop + capHeight / 2};
+    for (size_t i = 1; i < count; ++i) {
+        word = unite(word, moved(letters[i].shape, x, capTop));
+        x += letters[i].width + letters[i].space;
     }
-    Shape word = placed[0];
-    for (size_t i = 1; i < placed.size(); ++i) word = unite(word, placed[i]);
 
     Canvas canvas(width, height);
-    // Hairlines to both sides of the word, brightest next to it.
-    const double lineY = capTop + capHeight / 2, left = (width - total) / 2 - 7,
-                 right = (width + total) / 2 + 7;
+    // Hairlines to both sides of the word, on one pixel row, brightest next to the word.
+    const double margin = 6, lineY = std::floor(capTop + capHeight / 2);
+    const double left = start - 7, right = start + total + 7;
     const Paint hairline = [=](double px, double) {
-        const double reach =
-            px < left ? (px - 6) / (left - 6) : (width - 6 - px) / (width - 6 - right);
+        const double reach = px < left ? (px - margin) / (left - margin)
+                                       : (width - margin - px) / (width - margin - right);
         Colour c = palette::accentDeep;
         c.a = 0.9 * clamp01(reach);
         return c;
     };
-    canvas.fill(box(6, lineY - 0.5, left, lineY + 0.5), hairline);
-    canvas.fill(box(right, lineY - 0.5, width - 6, lineY + 0.5), hairline);
+    canvas.fill(box(margin, lineY, left, lineY + 1), hairline);
+    canvas.fill(box(right, lineY, width - margin, lineY + 1), hairline);
 
     canvas.glow(moved(word, 0, 1), {0, 0, 0, 0.45}, -0.5, 2.5);
     canvas.fill(moved(word, 0, 1), {4, 5, 8, 0.8});
     canvas.fill(word, letterPaint());
 
-    // The O's pointer.
-    const double oLeft = (width - total) / 2 + letters[0].width + gap, r = capHeight / 2;
-    const Point centre{oLeft + r, capTop + r};
-    const double angle = pi / 4;
-    canvas.fill(
-        segment(onCircle(centre, 0.5, angle), onCircle(centre, r - stroke - 1.6, angle), 2.2),
-        palette::accent);
+    // The O's pointer, turned up to the right like a knob.
+    const double angle = pi / 4, reach = capHeight / 2 - stroke - 1.6;
+    canvas.fill(segment(onCircle(dialCentre, 0.5, angle), onCircle(dialCentre, reach, angle), 2.2),
+                palette::accent);
     return {"badge", canvas.image()};
 }
 
