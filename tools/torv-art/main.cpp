@@ -12,6 +12,7 @@
 #include "tiles.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -31,7 +32,16 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
     return static_cast<bool>(out);
 }
 
+// Creates the output folder if needed; says why when that is impossible.
+bool makeFolder(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) std::cerr << "torv-art: " << folder << ": " << error.message() << "\n";
+    return !error;
+}
+
 int writeAll(const std::string& folder) {
+    if (!makeFolder(folder)) return 1;
     for (const art::Resource& r : art::editorResources()) {
         std::string error;
         if (!pngio::write(folder + "/" + r.name + ".png", r.image, error)) {
@@ -65,7 +75,9 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return usage(std::cout, 0);
     if (args.size() == 1 && args[0][0] != '-') return writeAll(args[0]);
-    if (args.size() == 2 && args[0] == "--preview")
+    if (args.size() == 2 && args[0] == "--preview") {
+        if (!makeFolder(args[1])) return 1;
         return art::writePreviews(art::editorResources(), args[1], std::cerr) ? 0 : 1;
+    }
     return usage(std::cerr, 2);
 }
