@@ -91,37 +91,36 @@ Colour groupProfile(const Bevel& b) {
     return {0, 0, 0, 0};
 }
 
-Resource background() {
-    constexpr int size = 63;
-    Canvas canvas(size, size);
-    canvas.paintPixels([](int x, int y) {
-        const double v = 2.2 * valueNoise(x, y, 21, size, 11) +
-                         1.1 * valueNoise(x, y, 7, size, 12) + 1.4 * hashNoise(x, y, 13);
-        return Colour{
-            palette::faceplate.r + v, palette::faceplate.g + v, palette::faceplate.b + 1.2 * v, 1};
-    });
-    return {"bgnd", canvas.image()};
-}
+// A surface of the panel: its base colour with grain at two scales and a speckle, slightly
+// bluer in the grain, repeating every `size` pixels.
+struct Grain {
+    double broad;
+    int broadCell;
+    double fine;
+    int fineCell;
+    double speckle;
+    std::uint32_t seed;
+};
 
-Resource groupFill() {
-    constexpr int size = 128;
+Resource texture(const char* name, int size, const Colour& base, const Grain& g) {
     Canvas canvas(size, size);
-    canvas.paintPixels([](int x, int y) {
-        const double v = 1.4 * valueNoise(x, y, 32, size, 21) +
-                         0.8 * valueNoise(x, y, 8, size, 22) + 1.0 * hashNoise(x, y, 23);
-        return Colour{palette::well.r + v, palette::well.g + v, palette::well.b + 1.2 * v, 1};
+    canvas.paintPixels([&](int x, int y) {
+        const double v = g.broad * valueNoise(x, y, g.broadCell, size, g.seed) +
+                         g.fine * valueNoise(x, y, g.fineCell, size, g.seed + 1) +
+                         g.speckle * hashNoise(x, y, g.seed + 2);
+        return Colour{base.r + v, base.g + v, base.b + 1.2 * v, 1};
     });
-    return {"gmm", canvas.image()};
+    return {name, canvas.image()};
 }
 
 } // namespace
 
 std::vector<Resource> panelResources() {
     std::vector<Resource> out;
-    out.push_back(background());
+    out.push_back(texture("bgnd", 63, palette::faceplate, {2.2, 21, 1.1, 7, 1.4, 11}));
     cutPieces(rimReference(outerRadius, outerProfile), 'a', out);
     cutPieces(rimReference(groupRadius, groupProfile), 'g', out);
-    out.push_back(groupFill());
+    out.push_back(texture("gmm", 128, palette::well, {1.4, 32, 0.8, 8, 1.0, 21}));
     return out;
 }
 
