@@ -6,8 +6,9 @@
 
 template <typename TPix> class VX_Pic_Base {
 public:
-    // The largest picture resize makes (64 M pixels); larger requests leave it empty.
-    static constexpr int64_t maxPixels = int64_t(1) << 26;
+    // The largest picture resize makes (16 M pixels, far beyond any window); larger requests
+    // leave it empty.
+    static constexpr int64_t maxPixels = int64_t(1) << 24;
 
     VX_Pic_Base() = default;
     VX_Pic_Base(const VX_Pic_Base&) = delete;

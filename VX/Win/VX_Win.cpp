@@ -96,6 +96,13 @@ void VX_Win::highlight(VX_Wid* w, int32_t x, int32_t y, const VX_Rect& src, doub
 void VX_Win::compositeCell(int32_t column, int32_t row, const VX_Rect& s) {
     const int32_t cellLeft = column * cellSize, cellTop = row * cellSize;
     VX_Chain& cell = cells[row * columns + column];
+    // Every paint starts from transparent black: with the divisor of 256 even an opaque pixel
+    // keeps a trace of what it covers, so without this a repaint would depend on whatever the
+    // previous cell left in the buffer.
+    for (int32_t y = s.top; y < s.bottom; ++y)
+        std::memset(static_cast<void*>(back.row(y - cellTop) + (s.left - cellLeft)),
+                    0,
+                    sizeof(VX_Pix_A32) * s.width());
     VX_Wid* const hover = hovered.load();
     // Oldest first, so that later widgets are drawn over earlier ones.
     for (VX_Chain_Item* i = cell.first(); !cell.isEnd(i); i = i->next) {

@@ -53,7 +53,8 @@ public:
 
     // Composites the cells that `r` touches, bottom row first, each row from the left, and
     // hands each finished cell's part S (window coordinates) to `emit`; the pixels of S lie
-    // in the back buffer at S minus (cellLeft, cellTop).
+    // in the back buffer at S minus (cellLeft, cellTop). S is composited onto transparent
+    // black, so the same widgets always give the same pixels.
     using CellSink = void (*)(void* context, const VX_Rect& s, int32_t cellLeft, int32_t cellTop);
     void composite(const VX_Rect& r, CellSink emit, void* context);
     // Composites `r` into a picture of the window's size: what the screen shows afterwards.

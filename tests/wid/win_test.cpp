@@ -164,6 +164,25 @@ TEST(WinPaint, LaterWidgetsAreDrawnOverEarlierOnesAndInvisibleOnesNotAtAll) {
     EXPECT_EQ(win.at(25, 25), stack({0xFF000000, 0x800000FF}));
 }
 
+TEST(WinPaint, ARepaintGivesTheSamePixelsWhateverWasPaintedBefore) {
+    TestWin win(128, 64);
+    Solid left(0, 0, 64, 64, 0xFF305070);
+    Solid right(64, 0, 64, 64, 0xFFD0E0F0);
+    Solid dot(20, 20, 8, 8, 0x80FF8000);
+    left.attach(&win);
+    right.attach(&win);
+    dot.attach(&win);
+    win.redraw(win.bounds());
+    const uint32_t whole = win.at(22, 22), plain = win.at(40, 40);
+    // The right cell, painted last, leaves its own colours in the back buffer; a small repaint
+    // of the left cell must not see them.
+    win.redraw({64, 0, 128, 64});
+    win.redraw({21, 21, 45, 45});
+    EXPECT_EQ(win.at(22, 22), whole);
+    EXPECT_EQ(win.at(40, 40), plain);
+    EXPECT_EQ(plain, stack({0xFF305070}));
+}
+
 TEST(WinHitTest, NewestVisibleWidgetThatAgreesWins) {
     VX_Win win(128, 128);
     Solid bottom(0, 0, 128, 128, 0xFF000000);
