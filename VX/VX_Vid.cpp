@@ -54,14 +54,11 @@ void VX_Vid::drawFrame(int32_t f, VX_Pic_Base<VX_Pix_A32>& dst, int32_t x, int32
             const int32_t x0 = tx * tileSide > r.left ? tx * tileSide : r.left;
             const int32_t x1 =
                 tx * tileSide + tileSide < r.right ? tx * tileSide + tileSide : r.right;
-            for (int32_t py = y0; py < y1; ++py) {
-                const unsigned char* s = tile + (py % tileSide) * 16;
-                VX_Pix_A32* d = dst.row(py + dy) + dx;
-                for (int32_t px = x0; px < x1; ++px) {
-                    const unsigned char* b = s + (px % tileSide) * 4;
-                    VX_composite(d[px], VX_Pix_A32{b[0], b[1], b[2], b[3]});
-                }
-            }
+            for (int32_t py = y0; py < y1; ++py)
+                VX_composite_run(dst.row(py + dy) + dx + x0,
+                                 reinterpret_cast<const VX_Pix_A32*>(tile + (py % tileSide) * 16 +
+                                                                     (x0 % tileSide) * 4),
+                                 x1 - x0);
         }
     }
 }

@@ -75,10 +75,14 @@ void VX_Pic_Base<TPix>::blend(const VX_Pic_Base& src, VX_Pic_Base& dst, int32_t 
     for (int32_t j = r.top; j < r.bottom; ++j) {
         const TPix* s = src.row(sy);
         TPix* d = dst.row(y + (j - r.top)) + x;
+        // Runs up to the source's right edge, then again from its left edge.
         int32_t sx = firstColumn;
-        for (int32_t i = r.left; i < r.right; ++i) {
-            VX_composite(*d++, s[sx]);
-            if (++sx == src.width) sx = 0;
+        for (int32_t left = r.width(); left > 0;) {
+            const int32_t n = left < src.width - sx ? left : src.width - sx;
+            VX_composite_run(d, s + sx, n);
+            d += n;
+            left -= n;
+            sx = 0;
         }
         if (++sy == src.height) sy = 0;
     }

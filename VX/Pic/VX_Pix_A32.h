@@ -22,12 +22,30 @@ static_assert(sizeof(VX_Pix_A32) == 4);
 // d += ((s - d) * s.A) >> 8 for each channel, alpha included. The divisor is 256, so an opaque
 // source only comes within 1 of itself (255 over 0 gives 254); the arithmetic shift rounds
 // toward minus infinity, so the result lies between d and s.
+//
+// Computed as (d * (256 - A) + s * A) >> 8, which is the same number (d is whole, so the floor
+// of d + x is d plus the floor of x) with no negative terms: two channels at a time then fit
+// the 16-bit halves of a word without carrying into each other (at most 255 * 256).
+inline uint32_t VX_composite_word(uint32_t d, uint32_t s) {
+    const uint32_t a = s >> 24, keep = 256 - a;
+    const uint32_t br = ((d & 0x00FF00FFu) * keep + (s & 0x00FF00FFu) * a) >> 8 & 0x00FF00FFu;
+    const uint32_t ga = ((d >> 8 & 0x00FF00FFu) * keep + (s >> 8 & 0x00FF00FFu) * a) & 0xFF00FF00u;
+    return br | ga;
+}
+
 inline void VX_composite(VX_Pix_A32& d, VX_Pix_A32 s) {
-    const int a = s.a;
-    d.b = uint8_t(d.b + (((s.b - d.b) * a) >> 8));
-    d.g = uint8_t(d.g + (((s.g - d.g) * a) >> 8));
-    d.r = uint8_t(d.r + (((s.r - d.r) * a) >> 8));
-    d.a = uint8_t(d.a + (((s.a - d.a) * a) >> 8));
+    d = VX_Pix_A32::fromWord(VX_composite_word(d.word(), s.word()));
+}
+
+// The rule over a run of n pixels.
+inline void VX_composite_run(VX_Pix_A32* d, const VX_Pix_A32* s, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        uint32_t dw, sw;
+        std::memcpy(&dw, d + i, 4);
+        std::memcpy(&sw, s + i, 4);
+        dw = VX_composite_word(dw, sw);
+        std::memcpy(d + i, &dw, 4);
+    }
 }
 
 // {left, top, right, bottom}; right and bottom are exclusive.

@@ -40,6 +40,22 @@ TEST(Compositing, DivisorIs256AndAlphaZeroLeavesTheDestination) {
     EXPECT_EQ(over(0xFF010101, 0x01000000).r, 0);   // 1 + (-1 >> 8) = 0
 }
 
+// The rule as written, one channel at a time, against the two-channels-per-word arithmetic it
+// is computed with: every destination, source and alpha.
+TEST(Compositing, EveryChannelFollowsTheRuleAsWritten) {
+    auto rule = [](int d, int s, int a) { return d + (((s - d) * a) >> 8); };
+    for (int a = 0; a < 256; ++a)
+        for (int d = 0; d < 256; ++d)
+            for (int s = 0; s < 256; ++s) {
+                VX_Pix_A32 p{uint8_t(d), uint8_t(255 - d), uint8_t(d ^ 0x5A), uint8_t(d)};
+                const VX_Pix_A32 src{uint8_t(s), uint8_t(255 - s), uint8_t(s ^ 0x5A), uint8_t(a)};
+                VX_composite(p, src);
+                if (p.b != rule(d, s, a) || p.g != rule(255 - d, 255 - s, a) ||
+                    p.r != rule(d ^ 0x5A, s ^ 0x5A, a) || p.a != rule(d, a, a))
+                    FAIL() << "d " << d << ", s " << s << ", alpha " << a;
+            }
+}
+
 TEST(Compositing, ResultAlwaysLiesBetweenDestinationAndSource) {
     for (int s = 0; s < 256; s += 3)
         for (int d = 0; d < 256; d += 5)
