@@ -1,6 +1,6 @@
 #include "VX/Wid/VX_Wid.h"
 
-#include "VX/VX_numeric.h"
+#include "VX/Nodes/VX_node_numbers.h"
 #include "VX/Win/VX_Win.h"
 
 VX_Wid::~VX_Wid() {
@@ -40,16 +40,6 @@ VX_Rect VX_Wid::rect() const {
     return {left, top, clamp(int64_t(left) + width), clamp(int64_t(top) + height)};
 }
 
-bool VX_wid_read_int(const VX_value& v, int32_t& out) {
-    if (v.type == VX_TYPE_INT)
-        out = v.value.i;
-    else if (v.type == VX_TYPE_FLOAT)
-        out = VX_trunc32(v.value.f);
-    else
-        return false;
-    return true;
-}
-
 bool VX_wid_read_colour(const VX_value& v, uint32_t& out) {
     if (v.type == VX_TYPE_INT || v.type == VX_TYPE_OBJECT)
         out = static_cast<uint32_t>(v.value.raw);
@@ -77,7 +67,7 @@ VX_Wid* self(VX_Object* o) {
 }
 
 template <int32_t VX_Wid::*field> VX_value geometry(VX_Object* o, VX_value v) {
-    VX_wid_read_int(v, self(o)->*field);
+    VX_take_int(self(o)->*field, v);
     return VX_value::integer(self(o)->*field);
 }
 
@@ -89,7 +79,7 @@ VX_value win(VX_Object* o, VX_value v) {
 
 template <std::atomic<int32_t> VX_Wid::*field> VX_value flag(VX_Object* o, VX_value v) {
     int32_t on = 0;
-    if (VX_wid_read_int(v, on)) {
+    if (VX_take_int(on, v)) {
         (self(o)->*field) = on != 0;
         self(o)->refresh();
     }

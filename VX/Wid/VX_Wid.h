@@ -57,9 +57,8 @@ public:
 // apply with its data pointer.
 using VX_Wid_Callback = void (*)(void* data);
 
-// Option helpers shared by the widget classes.
-// Integer options take an integer or a float (truncated toward zero).
-bool VX_wid_read_int(const VX_value& v, int32_t& out);
+// Option helpers shared by the widget classes (integer and float options read their values
+// as the nodes do, VX/Nodes/VX_node_numbers.h).
 // Colours take any number; a hexadecimal word ("0x00A57BBD") arrives as a reference and is
 // taken by its low 32 bits.
 bool VX_wid_read_colour(const VX_value& v, uint32_t& out);

@@ -1,3 +1,4 @@
+#include "VX/Nodes/VX_node_numbers.h"
 #include "VX/Wid/VX_Wid_Pal.h"
 
 #include "VX/VX_cfuncs.h"
@@ -146,7 +147,7 @@ VX_value res(VX_Object* o, VX_value v) {
 template <int32_t VX_Wid_Pal_Line::*field> VX_value index(VX_Object* o, VX_value v) {
     VX_Wid_Pal_Line* ln = self(o)->line;
     if (!ln) return VX_EMPTY;
-    VX_wid_read_int(v, ln->*field);
+    VX_take_int(ln->*field, v);
     return VX_value::integer(ln->*field);
 }
 

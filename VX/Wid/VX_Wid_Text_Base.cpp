@@ -1,3 +1,4 @@
+#include "VX/Nodes/VX_node_numbers.h"
 #include "VX/Wid/VX_Wid_Text_Base.h"
 
 #include "VX/Wid/VX_Wid_Text.h"
@@ -70,7 +71,7 @@ VX_value font(VX_Object* o, VX_value v) {
 
 VX_value size(VX_Object* o, VX_value v) {
     int32_t s = 0;
-    if (VX_wid_read_int(v, s) && s != self(o)->size) {
+    if (VX_take_int(s, v) && s != self(o)->size) {
         self(o)->size = s;
         self(o)->makeFont();
     }
@@ -78,13 +79,13 @@ VX_value size(VX_Object* o, VX_value v) {
 }
 
 VX_value horizontal(VX_Object* o, VX_value v) {
-    VX_wid_read_int(v, self(o)->horizontal);
+    VX_take_int(self(o)->horizontal, v);
     return VX_value::integer(self(o)->horizontal);
 }
 
 VX_value bold(VX_Object* o, VX_value v) {
     int32_t b = 0;
-    if (VX_wid_read_int(v, b) && (b != 0) != self(o)->bold) {
+    if (VX_take_int(b, v) && (b != 0) != self(o)->bold) {
         self(o)->bold = b != 0;
         self(o)->makeFont();
     }

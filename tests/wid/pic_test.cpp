@@ -142,6 +142,35 @@ TEST(PictureFormat, MapBorrowsTheResourcePixels) {
     EXPECT_EQ(p.row(3)[7].word(), testimages::picture().pixels[3 * 10 + 7]);
 }
 
+#ifdef _WIN32
+// On Windows a picture is a DIB section: 32 bits, top-down (row 0 on top, as in memory), so
+// that GDI sees the pixels where the compositor put them.
+TEST(PictureFormat, WindowsPicturesAreTopDownDibSections) {
+    Pic p;
+    p.resize(7, 5);
+    ASSERT_NE(p.bitmap, nullptr);
+    EXPECT_EQ(p.header.biSize, 40u);
+    EXPECT_EQ(p.header.biWidth, 7);
+    EXPECT_EQ(p.header.biHeight, -5);
+    EXPECT_EQ(p.header.biBitCount, 32);
+    EXPECT_EQ(p.header.biCompression, DWORD(BI_RGB));
+    EXPECT_EQ(p.data[0].word(), 0u); // a new section is transparent black
+    p.row(0)[0] = VX_Pix_A32::fromWord(0xFF123456);
+    p.row(4)[6] = VX_Pix_A32::fromWord(0xFF654321);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, p.bitmap);
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0x12, 0x34, 0x56));
+    EXPECT_EQ(GetPixel(dc, 6, 4), RGB(0x65, 0x43, 0x21));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    // A new size is a new section.
+    p.resize(3, 3);
+    ASSERT_NE(p.data, nullptr);
+    EXPECT_EQ(p.header.biHeight, -3);
+    EXPECT_EQ(p.data[8].word(), 0u);
+}
+#endif
+
 // The report as the error function formats it, without the build date and time.
 std::string reportHead(const char* message, const char* file, int line, const char* proc) {
     return std::string("Error: ") + message + "\nFile: " + file +
