@@ -20,7 +20,7 @@ LRESULT CALLBACK frameProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, m, wp, lp);
 }
 
-class Display : public testing::Test {
+class WidgetWindow : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_GT(installGdiCounting(), 0);
@@ -114,7 +114,7 @@ protected:
     int screenX = 0, screenY = 0;
 };
 
-TEST_F(Display, TheScreenShowsExactlyWhatTheCompositorComputes) {
+TEST_F(WidgetWindow, TheScreenShowsExactlyWhatTheCompositorComputes) {
     EXPECT_EQ(std::string(VX_Win_Win32::className()).rfind("VXFRAMEx", 0), 0u);
     const Shot want = expected();
     expectScreenShows(want, "window");
@@ -125,7 +125,7 @@ TEST_F(Display, TheScreenShowsExactlyWhatTheCompositorComputes) {
     EXPECT_EQ(differences(grabWindow(win.own.load(), W, H), want, first), 0) << first;
 }
 
-TEST_F(Display, HoverHighlightsTheKnobAndLeavingItTakesTheHighlightAway) {
+TEST_F(WidgetWindow, HoverHighlightsTheKnobAndLeavingItTakesTheHighlightAway) {
     const Shot plain = expected();
     ASSERT_TRUE(mouse("mousemove " + at(87, 142)));
     ASSERT_TRUE(pumpUntil([&] { return win.hovered.load() == knob; }, 5000));
@@ -142,7 +142,7 @@ TEST_F(Display, HoverHighlightsTheKnobAndLeavingItTakesTheHighlightAway) {
     ASSERT_TRUE(pumpUntil([&] { return win.hovered.load() == nullptr; }, 5000));
 }
 
-TEST_F(Display, PressAndDragTurnTheKnobOneFramePerPixelUntilRelease) {
+TEST_F(WidgetWindow, PressAndDragTurnTheKnobOneFramePerPixelUntilRelease) {
     const int start = knob->frame;
     ASSERT_EQ(start, 39);
     ASSERT_TRUE(mouse("mousemove " + at(87, 142)));
@@ -161,7 +161,7 @@ TEST_F(Display, PressAndDragTurnTheKnobOneFramePerPixelUntilRelease) {
     EXPECT_EQ(knob->frame, start + 15); // released: moving no longer turns it
 }
 
-TEST_F(Display, LeavingTheWindowEndsTheDrag) {
+TEST_F(WidgetWindow, LeavingTheWindowEndsTheDrag) {
     ASSERT_TRUE(mouse("mousemove " + at(87, 142)));
     ASSERT_TRUE(pumpUntil([&] { return win.hovered.load() == knob; }, 5000));
     ASSERT_TRUE(mouse("mousedown 1"));
@@ -178,7 +178,7 @@ TEST_F(Display, LeavingTheWindowEndsTheDrag) {
     EXPECT_EQ(knob->frame, after);
 }
 
-TEST_F(Display, ForeignThreadValuesOnlyInvalidateAndTheWindowThreadPaintsThem) {
+TEST_F(WidgetWindow, ForeignThreadValuesOnlyInvalidateAndTheWindowThreadPaintsThem) {
     gdiCounts.reset();
     std::atomic<bool> stop{false};
     std::atomic<int> sent{0};
@@ -226,7 +226,7 @@ TEST_F(Display, ForeignThreadValuesOnlyInvalidateAndTheWindowThreadPaintsThem) {
 
 // Two copies of a module that holds the framework, loaded side by side as a host may load two
 // plug-ins built from it.
-TEST(DisplayModules, EachLoadedModuleRegistersItsOwnWindowClass) {
+TEST(WidgetWindowModules, EachLoadedModuleRegistersItsOwnWindowClass) {
     using Open = HWND (*)(HWND);
     using Name = const char* (*)();
     using Close = void (*)();

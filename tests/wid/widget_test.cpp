@@ -426,6 +426,11 @@ TEST_F(Meter, LineOptionsAndTheChannelLetter) {
     EXPECT_EQ(text("%o -mn -mx -ch -rl", pal), "0 99 r 0.800000");
     VX_cmd("%o -ch green", pal);
     EXPECT_EQ(line.channel, 1);
+    const char* letter = nullptr;
+    VX_cmd("%o -ch red -ch", pal, &letter);
+    EXPECT_STREQ(letter, "r");
+    EXPECT_EQ(line.channel, 2);
+    VX_cmd("%o -ch g", pal);
     line.key = 0xFFFFFFFF;
     VX_cmd("%o -ch x", pal); // no such channel: unchanged, but the key is cleared all the same
     EXPECT_EQ(line.channel, 1);
