@@ -42,3 +42,17 @@
 #include "VX/Nodes/VX_Effect_Shift.h"
 #include "VX/Nodes/VX_Effect_Nshift.h"
 #include "VX/Nodes/VX_Effect_Oversam.h"
+
+// Pictures, filmstrips, windows and widgets
+#include "VX/Pic/VX_Pic.h"
+#include "VX/VX_Vid.h"
+#include "VX/Win/VX_Win.h"
+#include "VX/Wid/VX_Wid.h"
+#include "VX/Wid/VX_Wid_Pic.h"
+#include "VX/Wid/VX_Wid_Butt.h"
+#include "VX/Wid/VX_Wid_Knob.h"
+#include "VX/Wid/VX_Wid_Text.h"
+#include "VX/Wid/VX_Wid_Pal.h"
+#ifdef _WIN32
+#include "VX/Win/VX_Win_Win32.h"
+#endif

@@ -1,5 +1,6 @@
 // Message boxes and module resources through Win32.
 #include "VX/VX_cfuncs.h"
+#include "VX/VX_module_win32.h"
 
 #include <windows.h>
 
@@ -20,12 +21,11 @@ bool VX_register_resources(const VX_Embedded_Resource*) {
     return false;
 }
 
-// The module that holds this code: the plug-in DLL when a host loaded it, else the program.
-static HMODULE ownModule() {
+HMODULE VX_own_module() {
     HMODULE module = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ownModule),
+                       reinterpret_cast<LPCSTR>(&VX_own_module),
                        &module);
     return module;
 }
@@ -35,7 +35,7 @@ static const char* const cfuncsFile = "VX/VX_cfuncs";
 
 const void* VX_resource_sized(const char* name, std::size_t* size) {
     if (size) *size = 0;
-    HMODULE module = ownModule();
+    HMODULE module = VX_own_module();
     HRSRC found = FindResourceA(module, name, "DATA");
     if (!found) {
         VX_error_func(cfuncsFile, 121, "VX_resource", __DATE__, __TIME__, name);

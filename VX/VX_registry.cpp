@@ -28,6 +28,12 @@ extern const VX_Option_Entry VX_Fourier_Noisegate_options[];
 extern const VX_Option_Entry VX_Gener_options[];
 extern const VX_Option_Entry VX_Gener_White_options[];
 extern const VX_Option_Entry VX_Gener_Exp_options[];
+extern const VX_Option_Entry VX_Wid_options[];
+extern const VX_Option_Entry VX_Wid_Pic_options[];
+extern const VX_Option_Entry VX_Wid_Butt_options[];
+extern const VX_Option_Entry VX_Wid_Knob_options[];
+extern const VX_Option_Entry VX_Wid_Pal_options[];
+extern const VX_Option_Entry VX_Wid_Text_options[];
 
 constinit const VX_Class_Entry _VX[] = {
     {"VX_Object", VX_Object_options},
@@ -57,5 +63,11 @@ constinit const VX_Class_Entry _VX[] = {
     {"VX_Gener", VX_Gener_options},
     {"VX_Gener_White", VX_Gener_White_options},
     {"VX_Gener_Exp", VX_Gener_Exp_options},
+    {"VX_Wid", VX_Wid_options},
+    {"VX_Wid_Pic", VX_Wid_Pic_options},
+    {"VX_Wid_Butt", VX_Wid_Butt_options},
+    {"VX_Wid_Knob", VX_Wid_Knob_options},
+    {"VX_Wid_Pal", VX_Wid_Pal_options},
+    {"VX_Wid_Text", VX_Wid_Text_options},
     {nullptr, nullptr},
 };

@@ -40,6 +40,9 @@ public:
     constexpr VX_value(VX_bits v, int32_t t, int32_t len = -1) : value(v), type(t), length(len) {}
     VX_value(const VX_value&) = default;
     VX_value& operator=(const VX_value&) = default;
+    // A value bound to a widget as its variable: the widget writes a user change into it, then
+    // calls apply with its data pointer. Applications override it; here it does nothing.
+    virtual void apply(void*) {}
     virtual ~VX_value() = default;
 
     static VX_value integer(int32_t i) {

@@ -35,6 +35,9 @@ function(torv_add_resources target)
         file(GENERATE OUTPUT ${rc} CONTENT "${text}")
         target_sources(${target} PRIVATE ${rc})
         set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${files}")
+        # Files made at build time (packed images) are made for this target too.
+        target_sources(${target} PRIVATE ${files})
+        set_source_files_properties(${files} PROPERTIES HEADER_FILE_ONLY ON)
     else()
         set(cpp ${outdir}/resources.cpp)
         add_custom_command(

@@ -9,10 +9,10 @@
 
 std::string fuzzValue(ByteSource& in) {
     static const char* const words[] = {
-        "set", "add",      "sub",     "stn",     "adn",     "sbn",      "mul",
-        "div", "floating", "integer", "current", "forward", "backward", "none",
-        "sin", "Tahoma",   "0x",      "1e",      "-",       "+",        "",
-        "1.",  ".618",     "-0",      "+3",      "1e-3",    "007",      "\xc3\xa9"};
+        "set",      "add",     "sub",     "stn",      "adn",  "sbn",  "mul",    "div",  "floating",
+        "integer",  "current", "forward", "backward", "none", "sin",  "Tahoma", "0x",   "1e",
+        "-",        "+",       "",        "1.",       ".618", "-0",   "+3",     "1e-3", "007",
+        "\xc3\xa9", "fpic",    "fstrip",  "fmeter",   "r",    "green"};
     switch (in.below(6)) {
     case 0:
         return std::to_string(static_cast<int>(in.below(4097)) - 16);
@@ -34,6 +34,8 @@ std::string fuzzValue(ByteSource& in) {
             if (c == '%' || c == ' ' || c == '\0') c = 'a';
             s += c;
         }
+        // "0x..." would be read as an object reference.
+        if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s[1] = 'y';
         return s;
     }
     }

@@ -1,5 +1,5 @@
-// Private to the nodes: numeric option values. Options accept an integer or a float; anything
-// else (a query, a word, a reference) leaves the field as it was.
+// Numeric option values of the nodes and the widgets. Options accept an integer or a float;
+// anything else (a query, a word, a reference) leaves the field as it was.
 #pragma once
 
 #include "VX/VX_numeric.h"

@@ -1,0 +1,193 @@
+#include "VX/Win/VX_Win_Win32.h"
+
+#include "VX/VX_module_win32.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+// One class per loaded module: two copies of the plug-in in one host each register their own,
+// named after their module handle. A module that is unloaded takes its class away with it.
+struct FrameClass {
+    char name[32] = "VXFRAME";
+    ATOM atom = 0;
+    HINSTANCE instance = nullptr;
+    ~FrameClass() {
+        if (atom) UnregisterClassA(name, instance);
+    }
+};
+FrameClass frameClass;
+std::once_flag frameClassOnce;
+
+void registerFrameClass(WNDPROC procedure) {
+    std::call_once(frameClassOnce, [procedure] {
+        HINSTANCE instance = VX_own_module();
+        std::snprintf(frameClass.name,
+                      sizeof frameClass.name,
+                      "VXFRAMEx%8.8X",
+                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(instance)));
+        WNDCLASSEXA c{};
+        c.cbSize = sizeof c;
+        c.style = 0;
+        c.lpfnWndProc = procedure;
+        c.hInstance = instance;
+        c.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        c.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        c.lpszClassName = frameClass.name;
+        frameClass.instance = instance;
+        frameClass.atom = RegisterClassExA(&c);
+    });
+}
+
+struct Blit {
+    HDC target;
+    HDC source;
+};
+
+void blitCell(void* context, const VX_Rect& s, int32_t cellLeft, int32_t cellTop) {
+    const Blit* b = static_cast<const Blit*>(context);
+    BitBlt(b->target,
+           s.left,
+           s.top,
+           s.width(),
+           s.height(),
+           b->source,
+           s.left - cellLeft,
+           s.top - cellTop,
+           SRCCOPY);
+}
+
+} // namespace
+
+const char* VX_Win_Win32::className() {
+    return frameClass.name;
+}
+
+VX_Win_Win32::VX_Win_Win32(int32_t w, int32_t h) : VX_Win(w, h) {
+    paintMutex = CreateMutexA(nullptr, FALSE, nullptr);
+}
+
+VX_Win_Win32::~VX_Win_Win32() {
+    if (parent) hwnd(nullptr);
+    if (paintMutex) CloseHandle(paintMutex);
+}
+
+HWND VX_Win_Win32::hwnd(HWND newParent) {
+    registerFrameClass(windowProc);
+    if (newParent == parent) return parent;
+    if (parent) {
+        HWND old = own.exchange(nullptr);
+        if (old) DestroyWindow(old);
+        if (back.memDC) DeleteDC(back.memDC);
+        back.memDC = nullptr;
+        ownThread = 0;
+    }
+    parent = newParent;
+    if (!parent) return nullptr;
+    HWND created = CreateWindowExA(0,
+                                   frameClass.name,
+                                   "Window",
+                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                   0,
+                                   0,
+                                   width,
+                                   height,
+                                   parent,
+                                   nullptr,
+                                   frameClass.instance,
+                                   nullptr);
+    if (!created) {
+        // No child window (a parent that is not a window): stay hidden rather than paint into
+        // whatever GetDC(null) would give.
+        parent = nullptr;
+        return nullptr;
+    }
+    SetWindowLongPtrA(created, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    HDC dc = GetDC(created);
+    back.memDC = CreateCompatibleDC(dc);
+    ReleaseDC(created, dc);
+    if (back.memDC) SelectObject(back.memDC, back.bitmap);
+    ownThread = GetCurrentThreadId();
+    own = created;
+    return parent;
+}
+
+void VX_Win_Win32::redraw(const VX_Rect& r) {
+    HWND w = own.load();
+    if (!w) return;
+    if (GetCurrentThreadId() != ownThread.load()) {
+        // Another thread: the window's thread paints this on WM_PAINT.
+        RECT rc{r.left, r.top, r.right, r.bottom};
+        InvalidateRect(w, &rc, FALSE);
+        return;
+    }
+    HDC dc = GetDC(w);
+    if (!dc) return;
+    paint(dc, r);
+    ReleaseDC(w, dc);
+}
+
+void VX_Win_Win32::paint(HDC target, const VX_Rect& r) {
+    const DWORD got = WaitForSingleObject(paintMutex, paintWaitMs);
+    if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) return; // the next paint covers it
+    if (back.memDC) {
+        Blit blit{target, back.memDC};
+        composite(r, blitCell, &blit);
+    }
+    ReleaseMutex(paintMutex);
+}
+
+LRESULT CALLBACK VX_Win_Win32::windowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    auto* win = reinterpret_cast<VX_Win_Win32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!win) return DefWindowProcA(hwnd, message, w, l);
+    return win->handle(hwnd, message, w, l);
+}
+
+LRESULT VX_Win_Win32::handle(HWND self, UINT message, WPARAM w, LPARAM l) {
+    // Signed 16-bit coordinates: a captured drag may leave the window to the left or above.
+    const int32_t x = static_cast<int16_t>(LOWORD(l));
+    const int32_t y = static_cast<int16_t>(HIWORD(l));
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(self, &ps);
+        if (dc) paint(dc, {ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
+        EndPaint(self, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_CLOSE:
+        PostQuitMessage(0);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (!leaveArmed) {
+            leaveArmed = 1;
+            TRACKMOUSEEVENT track{};
+            track.cbSize = sizeof track;
+            track.dwFlags = TME_LEAVE;
+            track.hwndTrack = self;
+            track.dwHoverTime = HOVER_DEFAULT;
+            TrackMouseEvent(&track);
+        }
+        mouseMove(x, y);
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetCapture(self);
+        buttonDown(x, y);
+        return 0;
+    case WM_LBUTTONUP:
+        ReleaseCapture();
+        buttonUp();
+        return 0;
+    case WM_MOUSELEAVE:
+        ReleaseCapture();
+        buttonUp();
+        // Leave notification ends with the message: the next move asks for it again.
+        leaveArmed = 0;
+        return 0;
+    default:
+        return DefWindowProcA(self, message, w, l);
+    }
+}
