@@ -280,9 +280,10 @@ void VX_Rts_Win32::serve(int i, int bytes) {
     if (available >= 6) play(second);
 }
 
+// Each buffer is written once, without loop flags: a loop of one plays the buffer once on
+// Windows, but Wine's multimedia layer then returns queued buffers it never played.
 void VX_Rts_Win32::play(int j) {
-    outHeaders[j].flags = VX_WHDR_BEGINLOOP | VX_WHDR_ENDLOOP;
-    outHeaders[j].loops = 1;
+    outHeaders[j].flags = 0;
     wave->outPrepare(outDevice, &outHeaders[j]);
     wave->outWrite(outDevice, &outHeaders[j]);
 }

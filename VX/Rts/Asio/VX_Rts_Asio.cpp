@@ -145,6 +145,9 @@ VX_error VX_Rts_Asio::exit() {
     VX_Asio_Drivers* list = VX_asio_drivers(false);
     if (loadedIndex >= 0 && list && list->currentIndex == loadedIndex) VX_asio_exit();
     loadedIndex = -1;
+    // Whatever the driver still held (after a stop that failed) went with it.
+    live.store(false);
+    started = buffersCreated = false;
     VX_Rts_Asio* self = this;
     currentInstance.compare_exchange_strong(self, nullptr);
     return VX_OK;
