@@ -129,8 +129,11 @@ template <int S, int D, bool Packed> void convert(const Job& j) {
     unsigned char* d = j.dst;
     const int ss = Packed ? bytesOf(S) : j.srcStride;
     const int ds = Packed ? bytesOf(D) : j.dstStride;
+    // All in locals: the byte stores below could otherwise alias the job and keep the loop
+    // from being vectorised.
     const int srcShift = j.srcShift, dstShift = j.dstShift;
-    for (int32_t i = 0; i < j.count; ++i, s += ss, d += ds) {
+    const int32_t count = j.count;
+    for (int32_t i = 0; i < count; ++i, s += ss, d += ds) {
         if constexpr (!isFloat(S)) {
             const int32_t v =
                 static_cast<int32_t>(static_cast<uint32_t>(readInt<S>(s)) << srcShift);
