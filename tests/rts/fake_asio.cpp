@@ -22,59 +22,59 @@ bool fails(VX_Asio_Driver* d, const char* method) {
     return self(d)->setup.failing.count(method) > 0;
 }
 
-int32_t queryInterface(VX_Asio_Driver* d, const void*, void** object) {
+int32_t VX_ASIO_STDCALL queryInterface(VX_Asio_Driver* d, const void*, void** object) {
     self(d)->log.push_back("queryInterface");
     *object = nullptr;
     return static_cast<int32_t>(0x80004002);
 }
-uint32_t addRef(VX_Asio_Driver* d) {
+uint32_t VX_ASIO_STDCALL addRef(VX_Asio_Driver* d) {
     self(d)->log.push_back("addRef");
     return static_cast<uint32_t>(++self(d)->references);
 }
-uint32_t release(VX_Asio_Driver* d) {
+uint32_t VX_ASIO_STDCALL release(VX_Asio_Driver* d) {
     self(d)->log.push_back("release");
     return static_cast<uint32_t>(--self(d)->references);
 }
-ASIOBool init(VX_Asio_Driver* d, void*) {
+ASIOBool VX_ASIO_THISCALL init(VX_Asio_Driver* d, void*) {
     if (fails(d, "init")) return 0;
     self(d)->initialised = true;
     return 1;
 }
-void getDriverName(VX_Asio_Driver* d, char* name) {
+void VX_ASIO_THISCALL getDriverName(VX_Asio_Driver* d, char* name) {
     self(d)->log.push_back("getDriverName");
     std::snprintf(name, 32, "%s", self(d)->setup.name.c_str());
 }
-int32_t getDriverVersion(VX_Asio_Driver* d) {
+int32_t VX_ASIO_THISCALL getDriverVersion(VX_Asio_Driver* d) {
     self(d)->log.push_back("getDriverVersion");
     return 7;
 }
-void getErrorMessage(VX_Asio_Driver* d, char* text) {
+void VX_ASIO_THISCALL getErrorMessage(VX_Asio_Driver* d, char* text) {
     self(d)->log.push_back("getErrorMessage");
     std::snprintf(text, 124, "%s", self(d)->setup.errorMessage.c_str());
 }
-ASIOError start(VX_Asio_Driver* d) {
+ASIOError VX_ASIO_THISCALL start(VX_Asio_Driver* d) {
     if (fails(d, "start")) return ASE_HWMalfunction;
     self(d)->started = true;
     return ASE_OK;
 }
-ASIOError stop(VX_Asio_Driver* d) {
+ASIOError VX_ASIO_THISCALL stop(VX_Asio_Driver* d) {
     if (fails(d, "stop")) return ASE_HWMalfunction;
     self(d)->started = false;
     return ASE_OK;
 }
-ASIOError getChannels(VX_Asio_Driver* d, int32_t* inputs, int32_t* outputs) {
+ASIOError VX_ASIO_THISCALL getChannels(VX_Asio_Driver* d, int32_t* inputs, int32_t* outputs) {
     if (fails(d, "getChannels")) return ASE_NotPresent;
     *inputs = static_cast<int32_t>(self(d)->setup.inputTypes.size());
     *outputs = static_cast<int32_t>(self(d)->setup.outputTypes.size());
     return ASE_OK;
 }
-ASIOError getLatencies(VX_Asio_Driver* d, int32_t* input, int32_t* output) {
+ASIOError VX_ASIO_THISCALL getLatencies(VX_Asio_Driver* d, int32_t* input, int32_t* output) {
     self(d)->log.push_back("getLatencies");
     *input = *output = 0;
     return ASE_OK;
 }
-ASIOError getBufferSize(VX_Asio_Driver* d, int32_t* minimum, int32_t* maximum, int32_t* preferred,
-                        int32_t* granularity) {
+ASIOError VX_ASIO_THISCALL getBufferSize(VX_Asio_Driver* d, int32_t* minimum, int32_t* maximum,
+                                         int32_t* preferred, int32_t* granularity) {
     if (fails(d, "getBufferSize")) return ASE_NotPresent;
     const FakeDriverSetup& s = self(d)->setup;
     *minimum = s.minimum;
@@ -87,34 +87,34 @@ bool offered(VX_Asio_Driver* d, double rate) {
     const auto& rates = self(d)->setup.rates;
     return std::find(rates.begin(), rates.end(), rate) != rates.end();
 }
-ASIOError canSampleRate(VX_Asio_Driver* d, double rate) {
+ASIOError VX_ASIO_THISCALL canSampleRate(VX_Asio_Driver* d, double rate) {
     if (fails(d, "canSampleRate")) return ASE_NoClock;
     return offered(d, rate) ? ASE_OK : ASE_NoClock;
 }
-ASIOError getSampleRate(VX_Asio_Driver* d, double* rate) {
+ASIOError VX_ASIO_THISCALL getSampleRate(VX_Asio_Driver* d, double* rate) {
     self(d)->log.push_back("getSampleRate");
     *rate = self(d)->rate;
     return ASE_OK;
 }
-ASIOError setSampleRate(VX_Asio_Driver* d, double rate) {
+ASIOError VX_ASIO_THISCALL setSampleRate(VX_Asio_Driver* d, double rate) {
     if (fails(d, "setSampleRate") || !offered(d, rate)) return ASE_NoClock;
     self(d)->rate = rate;
     return ASE_OK;
 }
-ASIOError getClockSources(VX_Asio_Driver* d, ASIOClockSource*, int32_t* count) {
+ASIOError VX_ASIO_THISCALL getClockSources(VX_Asio_Driver* d, ASIOClockSource*, int32_t* count) {
     self(d)->log.push_back("getClockSources");
     *count = 0;
     return ASE_OK;
 }
-ASIOError setClockSource(VX_Asio_Driver* d, int32_t) {
+ASIOError VX_ASIO_THISCALL setClockSource(VX_Asio_Driver* d, int32_t) {
     self(d)->log.push_back("setClockSource");
     return ASE_OK;
 }
-ASIOError getSamplePosition(VX_Asio_Driver* d, ASIOSamples*, ASIOTimeStamp*) {
+ASIOError VX_ASIO_THISCALL getSamplePosition(VX_Asio_Driver* d, ASIOSamples*, ASIOTimeStamp*) {
     self(d)->log.push_back("getSamplePosition");
     return ASE_OK;
 }
-ASIOError getChannelInfo(VX_Asio_Driver* d, ASIOChannelInfo* info) {
+ASIOError VX_ASIO_THISCALL getChannelInfo(VX_Asio_Driver* d, ASIOChannelInfo* info) {
     if (fails(d, "getChannelInfo")) return ASE_NotPresent;
     const FakeDriverSetup& s = self(d)->setup;
     const auto& types = info->isInput ? s.inputTypes : s.outputTypes;
@@ -130,8 +130,8 @@ ASIOError getChannelInfo(VX_Asio_Driver* d, ASIOChannelInfo* info) {
         std::snprintf(info->name, 32, "%s %d", info->isInput ? "In" : "Out", info->channel + 1);
     return ASE_OK;
 }
-ASIOError createBuffers(VX_Asio_Driver* d, ASIOBufferInfo* infos, int32_t count, int32_t size,
-                        ASIOCallbacks* callbacks) {
+ASIOError VX_ASIO_THISCALL createBuffers(VX_Asio_Driver* d, ASIOBufferInfo* infos, int32_t count,
+                                         int32_t size, ASIOCallbacks* callbacks) {
     FakeDriver* f = self(d);
     if (fails(d, "createBuffers")) return ASE_NoMemory;
     if (!f->infos.empty()) return ASE_InvalidMode; // as real drivers: dispose first
@@ -148,22 +148,22 @@ ASIOError createBuffers(VX_Asio_Driver* d, ASIOBufferInfo* infos, int32_t count,
     f->callbacks = callbacks;
     return ASE_OK;
 }
-ASIOError disposeBuffers(VX_Asio_Driver* d) {
+ASIOError VX_ASIO_THISCALL disposeBuffers(VX_Asio_Driver* d) {
     if (fails(d, "disposeBuffers")) return ASE_InvalidMode;
     self(d)->infos.clear();
     self(d)->memory.clear();
     self(d)->callbacks = nullptr;
     return ASE_OK;
 }
-ASIOError controlPanel(VX_Asio_Driver* d) {
+ASIOError VX_ASIO_THISCALL controlPanel(VX_Asio_Driver* d) {
     self(d)->log.push_back("controlPanel");
     return ASE_OK;
 }
-ASIOError future(VX_Asio_Driver* d, int32_t, void*) {
+ASIOError VX_ASIO_THISCALL future(VX_Asio_Driver* d, int32_t, void*) {
     self(d)->log.push_back("future");
     return ASE_InvalidParameter;
 }
-ASIOError outputReady(VX_Asio_Driver* d) {
+ASIOError VX_ASIO_THISCALL outputReady(VX_Asio_Driver* d) {
     self(d)->log.push_back("outputReady");
     return ASE_NotPresent;
 }

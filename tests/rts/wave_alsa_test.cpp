@@ -5,6 +5,7 @@
 //
 // ALSA's null device has no clock: capture runs faster than real time here, so blocks are not
 // timed against the wall clock; their length is checked instead.
+#include "fixtures/alsa/alsa_home.h"
 #include "rts/rts_test_util.h"
 
 #include "VX/Rts/VX_Rts_Win32.h"
@@ -23,77 +24,6 @@
 #include <vector>
 
 namespace {
-
-// The capture file: 32-bit words k * 2654435761 (k = 0, 1, ...), which any aligned word read
-// back names by its position.
-constexpr uint32_t wordStep = 2654435761u, wordInverse = 244002641u; // inverse modulo 2^32
-constexpr size_t captureWords = 1 << 20;                             // 4 MB
-
-uint32_t captureWord(size_t k) {
-    return static_cast<uint32_t>(k) * wordStep;
-}
-
-struct AlsaHome {
-    std::string unixDir; // HOME as Linux sees it
-    std::string windows(const std::string& name) const {
-        std::string path = "Z:" + unixDir + "/" + name;
-        for (char& c : path)
-            if (c == '/') c = '\\';
-        return path;
-    }
-};
-
-// Written before the first wave call of the process: ALSA reads it when Wine opens a device.
-const AlsaHome& alsaHome() {
-    static const AlsaHome home = [] {
-        // Wine passes the Linux HOME it runs in as WINEHOMEDIR, "\??\Z:\home\...".
-        AlsaHome h;
-        char dir[MAX_PATH] = "";
-        GetEnvironmentVariableA("WINEHOMEDIR", dir, MAX_PATH);
-        std::string path = dir;
-        if (path.rfind("\\??\\Z:", 0) == 0) path.erase(0, 6);
-        for (char& c : path)
-            if (c == '\\') c = '/';
-        h.unixDir = path;
-        std::ofstream rc(h.windows(".asoundrc"), std::ios::trunc);
-        // Capture: the file plugin replaces what the null device delivers with the file's
-        // bytes, but only for reads no longer than its buffer; the copy plugin above it reads
-        // in such pieces whatever Wine asks for at once.
-        rc << "pcm.!default {\n"
-              "  type asym\n"
-              "  playback.pcm { type file; slave.pcm \"null\"; file \""
-           << h.unixDir << "/playback.raw\"; format \"raw\" }\n"
-           << "  capture.pcm { type copy; slave.pcm { type file; slave.pcm \"null\"; file "
-              "\"/dev/null\";"
-              " infile \""
-           << h.unixDir << "/capture.raw\"; format \"raw\" } }\n}\n";
-        std::vector<uint32_t> words(captureWords);
-        for (size_t k = 0; k < words.size(); ++k) words[k] = captureWord(k);
-        std::ofstream capture(h.windows("capture.raw"), std::ios::binary | std::ios::trunc);
-        capture.write(reinterpret_cast<const char*>(words.data()),
-                      static_cast<std::streamsize>(words.size() * 4));
-        return h;
-    }();
-    return home;
-}
-
-// Where a block of captured bytes starts in the capture file, or -1 when it is not a piece of it.
-long long capturedOffset(const unsigned char* block, size_t length) {
-    for (size_t a = 0; a < 4 && a + 4 <= length; ++a) {
-        uint32_t w;
-        std::memcpy(&w, block + a, 4);
-        const long long k = static_cast<uint32_t>(w * wordInverse);
-        const long long offset = 4 * k - static_cast<long long>(a);
-        if (offset < 0 || static_cast<size_t>(offset) + length > captureWords * 4) continue;
-        bool same = true;
-        for (size_t i = 0; i < length && same; ++i) {
-            const size_t at = static_cast<size_t>(offset) + i;
-            same = block[i] == static_cast<unsigned char>(captureWord(at / 4) >> (8 * (at % 4)));
-        }
-        if (same) return offset;
-    }
-    return -1;
-}
 
 // The system's wave functions, keeping a copy of every buffer written to the output device.
 class TapWave : public VX_Rts_Wave {
@@ -198,7 +128,7 @@ std::vector<unsigned char> withoutSilentFrames(const std::vector<unsigned char>&
 class RtsWaveAlsa : public ::testing::Test {
 protected:
     void SetUp() override {
-        alsaHome();
+        testalsa::prepare();
         VX_Rts_Win32::useWave(&tap);
         ASSERT_EQ(VX_Rts_Win32::classInit(&process), VX_OK);
         rts = static_cast<VX_Rts_Win32*>(VX_Rts_Win32::instances.first()->data);
@@ -251,7 +181,8 @@ protected:
         const size_t frameBytes = 2 * static_cast<size_t>(m->bits / 8);
         int matched = 0;
         for (int b = 0; b < blocks && b < static_cast<int>(s.captured.size()); ++b) {
-            const long long offset = capturedOffset(s.captured[b].data(), s.captured[b].size());
+            const long long offset =
+                testalsa::capturedOffset(s.captured[b].data(), s.captured[b].size());
             EXPECT_GE(offset, 0) << "block " << b;
             if (offset >= 0)
                 EXPECT_EQ(offset % static_cast<long long>(frameBytes), 0) << "block " << b;
@@ -262,7 +193,7 @@ protected:
         // The playback file holds what was written, in order, apart from the silence Wine adds
         // and the buffers still queued when the device was reset.
         const size_t outFrame = static_cast<size_t>(m->channels * m->bits / 8);
-        std::ifstream file(alsaHome().windows("playback.raw"), std::ios::binary);
+        std::ifstream file(testalsa::prepare().playback(), std::ios::binary);
         const std::vector<unsigned char> recorded = withoutSilentFrames(
             std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {}), outFrame);
         const std::vector<unsigned char> written = withoutSilentFrames(tap.written, outFrame);
