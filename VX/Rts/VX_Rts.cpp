@@ -60,6 +60,19 @@ VX_Rts::~VX_Rts() {
     deleteModes();
 }
 
+void VX_Rts::enlist(VX_Chain& classList) {
+    classList.insert(&classItem);
+    VX_Rts_instances.insert(&instanceItem);
+}
+
+void VX_Rts::destroyAll(VX_Chain& classList) {
+    classList.forEach<VX_Rts>([&](VX_Rts* rts) {
+        classList.remove(&rts->classItem);
+        VX_Rts_instances.remove(&rts->instanceItem);
+        delete rts;
+    });
+}
+
 void VX_Rts::deleteChannels(VX_Chain& chain) {
     chain.forEach<Chan>([&](Chan* c) {
         chain.remove(&c->item);

@@ -125,6 +125,10 @@ public:
 
 protected:
     void setCurrentMode(Mode* m) { current.store(m); }
+    // Links a new instance into its class's list and into VX_Rts_instances.
+    void enlist(VX_Chain& classList);
+    // A backend class's cleanup: unlinks every instance of the list and deletes it.
+    static void destroyAll(VX_Chain& classList);
     static void deleteChannels(VX_Chain& chain);
     void deleteModes();
 

@@ -23,17 +23,12 @@ VX_error VX_Rts_Win32::classInit(Callback cb) {
     VX_Rts_Wave* wave = waveOverride.load();
     auto* rts = new (std::nothrow) VX_Rts_Win32(wave ? wave : VX_rts_system_wave());
     if (!rts) return VX_ERROR_MEMORY_CANNOT_ALLOCATE;
-    instances.insert(&rts->classItem);
-    VX_Rts_instances.insert(&rts->instanceItem);
+    rts->enlist(instances);
     return VX_OK;
 }
 
 void VX_Rts_Win32::classCleanup() {
-    instances.forEach<VX_Rts_Win32>([](VX_Rts_Win32* rts) {
-        instances.remove(&rts->classItem);
-        VX_Rts_instances.remove(&rts->instanceItem);
-        delete rts;
-    });
+    destroyAll(instances);
 }
 
 void VX_Rts_Win32::useWave(VX_Rts_Wave* wave) {

@@ -61,18 +61,13 @@ VX_error VX_Rts_Asio::classInit(Callback cb) {
         if (list->name(i, name, sizeof name) != 0) continue;
         auto* rts = new (std::nothrow) VX_Rts_Asio(name);
         if (!rts) return VX_ERROR_MEMORY_CANNOT_ALLOCATE;
-        instances.insert(&rts->classItem);
-        VX_Rts_instances.insert(&rts->instanceItem);
+        rts->enlist(instances);
     }
     return VX_OK;
 }
 
 void VX_Rts_Asio::classCleanup() {
-    instances.forEach<VX_Rts_Asio>([](VX_Rts_Asio* rts) {
-        instances.remove(&rts->classItem);
-        VX_Rts_instances.remove(&rts->instanceItem);
-        delete rts;
-    });
+    destroyAll(instances);
     VX_asio_drivers_destroy();
 }
 
@@ -123,19 +118,27 @@ VX_error VX_Rts_Asio::init() {
 
     int32_t usable = 0;
     for (int32_t i = 0; i < inputCount; ++i) {
-        ASIOChannelInfo info{};
-        info.channel = i;
-        info.isInput = 1;
-        if (VX_asio_get_channel_info(&info) != ASE_OK) continue;
-        const uint32_t format = formatOf(info.type);
-        if (!format) continue;
-        info.name[sizeof info.name - 1] = 0;
-        inputs.insert(&(new Chan(info.name, format, preferredSize, i))->item);
-        ++usable;
+        if (Chan* c = usableChannel(i, true)) {
+            inputs.insert(&c->item);
+            ++usable;
+        }
     }
     inputCount = usable;
     currentInstance.store(this);
     return VX_OK;
+}
+
+// A channel of the driver as the runtime offers it, or null when the driver does not describe
+// it or its sample type is not one the conversion handles.
+VX_Rts::Chan* VX_Rts_Asio::usableChannel(int32_t number, bool input) {
+    ASIOChannelInfo info{};
+    info.channel = number;
+    info.isInput = input ? 1 : 0;
+    if (VX_asio_get_channel_info(&info) != ASE_OK) return nullptr;
+    const uint32_t format = formatOf(info.type);
+    if (!format) return nullptr;
+    info.name[sizeof info.name - 1] = 0;
+    return new Chan(info.name, format, preferredSize, number);
 }
 
 // Closes the driver only when it is the one this instance loaded.
@@ -175,16 +178,11 @@ VX_error VX_Rts_Asio::mode(Mode* m) {
     // must not be limited by the previous mode's count.
     outputCount = 0;
     for (int32_t i = 0; i < driverOutputs; ++i) {
-        ASIOChannelInfo info{};
-        info.channel = i;
-        info.isInput = 0;
-        if (VX_asio_get_channel_info(&info) != ASE_OK) continue;
-        const uint32_t format = formatOf(info.type);
-        if (!format) continue;
-        info.name[sizeof info.name - 1] = 0;
-        outputs.insert(&(new Chan(info.name, format, preferredSize, i))->item);
-        bufferInfos[bufferInfoCount++] = {0, i, {nullptr, nullptr}};
-        ++outputCount;
+        if (Chan* c = usableChannel(i, false)) {
+            outputs.insert(&c->item);
+            bufferInfos[bufferInfoCount++] = {0, i, {nullptr, nullptr}};
+            ++outputCount;
+        }
     }
 
     if (VX_asio_create_buffers(bufferInfos, bufferInfoCount, preferredSize, &callbackRecord) !=

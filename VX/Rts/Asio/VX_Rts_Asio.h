@@ -58,6 +58,7 @@ public:
 
 private:
     void process(int32_t index); // [driver's thread]
+    Chan* usableChannel(int32_t number, bool input);
     void report(int line, const char* function, const char* call);
 
     std::atomic<bool> live{false}; // buffers created and channels in place
