@@ -75,21 +75,6 @@ TEST_F(RtsAsio, OneInstancePerDriverNamedAfterIt) {
     EXPECT_EQ(system.comInitialised, 0);
 }
 
-TEST_F(RtsAsio, SampleTypesAndTheirFormatWords) {
-    const std::pair<ASIOSampleType, uint32_t> usable[] = {{ASIOSTInt16LSB, 0x1002},
-                                                          {ASIOSTInt24LSB, 0x1803},
-                                                          {ASIOSTInt32LSB, 0x2004},
-                                                          {ASIOSTFloat32LSB, 0x1002004},
-                                                          {ASIOSTFloat64LSB, 0x1004008},
-                                                          {ASIOSTInt32LSB16, 0x101004},
-                                                          {ASIOSTInt32LSB18, 0xE1204},
-                                                          {ASIOSTInt32LSB20, 0xC1404},
-                                                          {ASIOSTInt32LSB24, 0x81804}};
-    for (auto [type, word] : usable) EXPECT_EQ(VX_Rts_Asio::formatOf(type), word) << type;
-    for (ASIOSampleType type : {0, 1, 2, 3, 4, 8, 9, 10, 11, 32, 33, 40, 21, -1})
-        EXPECT_EQ(VX_Rts_Asio::formatOf(type), 0u) << type;
-}
-
 TEST_F(RtsAsio, ModesComeFromTheRatesTheDriverCanRun) {
     FakeDriverSetup setup;
     setup.rates = {44100, 48000};

@@ -103,7 +103,7 @@ TEST_F(RtsAsioRegistry, NamesAreCutEntriesWithoutServersLeftOutDuplicatesLoadThe
     const char* second = "{5A1F0C8E-7D3B-4E21-9C6A-0B7E5D4C3A22}";
     add("Torv Long", second, "A driver description of forty characters");
     add("Torv Unregistered", "{5A1F0C8E-0000-0000-0000-000000000000}", "Nobody");
-    add("Torv Duplicate", second, "Torv Test ASIO");
+    add("Torv Duplicate", second, "Torv Test ASIO 2"); // the same class: no other test minds
     VX_asio_drivers_destroy();
     VX_Asio_Drivers* list = VX_asio_drivers(true);
     std::vector<std::string> names;
@@ -114,11 +114,11 @@ TEST_F(RtsAsioRegistry, NamesAreCutEntriesWithoutServersLeftOutDuplicatesLoadThe
     }
     // Wine enumerates keys in name order.
     EXPECT_EQ(names,
-              (std::vector<std::string>{"Torv Test ASIO",
+              (std::vector<std::string>{"Torv Test ASIO 2",
                                         "A driver description of fort...",
                                         "Torv Test ASIO",
                                         "Torv Test ASIO 2"}));
-    ASSERT_TRUE(list->load("Torv Test ASIO"));
+    ASSERT_TRUE(list->load("Torv Test ASIO 2"));
     EXPECT_EQ(list->currentIndex, 0); // the first of the two
     ASSERT_TRUE(list->load("A driver description of fort..."));
     EXPECT_EQ(list->currentIndex, 1);
