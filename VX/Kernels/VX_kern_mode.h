@@ -38,6 +38,33 @@ template <int Mode> VX_KERN_INLINE int32_t VX_kern_write(int32_t d, int32_t v) {
         return VX_kern_s(uv - ud);
 }
 
+// Saturating counterparts, for the filter families whose results feed back into a recursion:
+// a value beyond the 32-bit range stops at its end instead of flipping its sign. Where nothing
+// overflows they give the same bits as the wrapping forms.
+VX_KERN_INLINE int32_t VX_kern_clamp(int64_t v) {
+    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v);
+}
+VX_KERN_INLINE int32_t VX_kern_sub_sat(int32_t a, int32_t b) {
+    return VX_kern_clamp(int64_t{a} - b);
+}
+
+// The write step of the saturating families: the mode's formula taken exactly and clamped.
+template <int Mode> VX_KERN_INLINE int32_t VX_kern_write_sat(int32_t d, int32_t v) {
+    const int64_t wd = d, wv = v;
+    if constexpr (Mode == VX_MODE_SET)
+        return v;
+    else if constexpr (Mode == VX_MODE_ADD)
+        return VX_kern_clamp(wd + wv);
+    else if constexpr (Mode == VX_MODE_SUB)
+        return VX_kern_clamp(wd - wv);
+    else if constexpr (Mode == VX_MODE_STN)
+        return VX_kern_clamp(-wv);
+    else if constexpr (Mode == VX_MODE_ADN)
+        return VX_kern_clamp(-(wd + wv));
+    else
+        return VX_kern_clamp(wv - wd);
+}
+
 // The six members of a family, in mode order.
 #define VX_KERN_MODES(kernel) kernel<0>, kernel<1>, kernel<2>, kernel<3>, kernel<4>, kernel<5>
 // The six members of one operation of a family with operations.
