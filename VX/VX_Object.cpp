@@ -1,7 +1,7 @@
 #include "VX/VX_Object.h"
 
 constinit const VX_value VX_EMPTY;
-const char* VX_specialobject = nullptr;
+thread_local const char* VX_specialobject = nullptr;
 
 VX_value VX_Object_delete(VX_Object* self, VX_value) {
     delete self;

@@ -70,8 +70,8 @@ extern const VX_Class_Entry _VX[];
 
 // The word after the class name of the command being run, when it is a plain string; not
 // terminated at the end of the word (compare it with VX_word_equal). Set just before a creation
-// handler runs.
-extern const char* VX_specialobject;
+// handler runs; each thread has its own.
+extern thread_local const char* VX_specialobject;
 
 // Option table of the root class: "-delete".
 extern const VX_Option_Entry VX_Object_options[];

@@ -3,8 +3,9 @@
 //
 // Threads: commands run on the thread that owns the object tree (the plug-in's constructor,
 // the editor's message handling, the host's parameter calls). The interpreter's only state
-// between calls is VX_specialobject and the pool of value words (guarded by a mutex); two
-// threads must never run commands on the same objects at once.
+// between calls is VX_specialobject (one per thread) and the pool of value words (shared,
+// guarded by a mutex); threads may run commands at once on objects of their own, never two
+// threads on the same objects.
 #pragma once
 
 #include "VX/VX_cfuncs.h"
