@@ -58,7 +58,8 @@ public:
     VX_Object() = default;
     VX_Object(const VX_Object&) = delete;
     VX_Object& operator=(const VX_Object&) = delete;
-    virtual ~VX_Object() = default;
+    // Tells the commands running on this thread that the object is gone (see VX_cmd.h).
+    virtual ~VX_Object();
 
     // Both written by the interpreter right after the creation handler returns.
     const VX_Option_Entry* vxClass = nullptr; // the option table the object was created through

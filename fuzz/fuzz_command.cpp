@@ -1,5 +1,5 @@
 // Fuzzes the interpreter: creation commands of registered classes with arbitrary option words
-// and values, a query of everything, then deletion of what was made.
+// and values, "-delete" now and then anywhere among them, then deletion of what was left.
 #include "command_builder.h"
 
 #include "VX/VX.h"
@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (in.below(4) == 0) cmd += in.byte() & 1 ? " current" : " Tahoma";
         for (uint32_t n = in.below(6); n > 0; --n) {
             cmd += ' ';
-            cmd += fuzzOption(in, cls);
+            // Options after a "-delete" must never reach the deleted object.
+            cmd += in.below(8) == 0 ? "-delete" : fuzzOption(in, cls);
             if (in.byte() & 1) {
                 cmd += ' ';
                 cmd += fuzzValue(in);
@@ -35,10 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int cap = sizeof text;
         VX_cmd_text(text, &cap, commands.back().c_str());
         // The created object's reference is the first word of a result that starts with one.
-        if (text[0] == '0' && text[1] == 'x') {
-            void* obj = reinterpret_cast<void*>(std::strtoull(text + 2, nullptr, 16));
-            if (obj) made.push_back(obj);
-        }
+        void* obj = nullptr;
+        if (text[0] == '0' && text[1] == 'x')
+            obj = reinterpret_cast<void*>(std::strtoull(text + 2, nullptr, 16));
+        if (VX_cmd_deleted_its_object())
+            std::erase(made, obj); // "VX_Soundpipe current" may have named an earlier one
+        else if (obj)
+            made.push_back(obj);
     }
     // "VX_Soundpipe current" hands out an object made earlier: delete each object once, the
     // newest first.
