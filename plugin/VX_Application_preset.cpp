@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -89,8 +88,11 @@ void VX_Application::loadPreset(const char* path) {
             const bool haveFrequency = fileIo.read(frequency, 4, 1, file) == 1;
             VX_bits f{.raw = 0};
             f.u = fromBytes(frequency);
-            if (haveFrequency && !std::isfinite(f.f)) {
-                // Not a frequency at all: taking it would silence the filters for good.
+            float mn, mx;
+            knobRange(mn, mx);
+            if (haveFrequency && !(f.f >= mn && f.f <= mx)) {
+                // The effect never writes a frequency off its knob (nor one that is not a
+                // number): taking it would leave the filters with a cutoff they cannot have.
                 message = "Bad content in preset file.";
             } else {
                 Param& s = params[paramState];

@@ -26,6 +26,9 @@ void VX_Main_Vst::open() {
 }
 
 void VX_Main_Vst::setSampleRate(float rate) {
+    // A rate of 0, a negative one, one that is not a number or that does not fit the nodes'
+    // 32-bit clock would break the filters: the rate they have stays (NaN fails the test).
+    if (!(rate >= 1.0f && rate < 2147483648.0f)) return;
     AudioEffectX::setSampleRate(rate);
     setClock(VX_trunc32(rate));
 }

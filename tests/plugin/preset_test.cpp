@@ -167,23 +167,32 @@ TEST_F(Preset, AHeaderThatDiffersAnywhereIsWrong) {
     EXPECT_EQ(e.object()->params[1].value.f, 1500.0f);
 }
 
-TEST_F(Preset, AFrequencyThatIsNotANumberIsRefused) {
+// The effect never writes a frequency off its knob, 20 to 10000 Hz: anything else, a NaN as much
+// as 3e38 (which would give an infinite cutoff), is refused, and nothing of the file is taken.
+TEST_F(Preset, AFrequencyOffTheKnobIsRefused) {
     Effect e;
     for (float bad : {std::numeric_limits<float>::quiet_NaN(),
                       std::numeric_limits<float>::infinity(),
-                      -std::numeric_limits<float>::infinity()}) {
+                      -std::numeric_limits<float>::infinity(),
+                      3e38f,
+                      20000.0f,
+                      10000.001f,
+                      19.999f,
+                      0.0f,
+                      -300.0f}) {
         write(file(0, bad));
-        EXPECT_EQ(load(e.object(), path), Messages{"Bad content in preset file."});
+        EXPECT_EQ(load(e.object(), path), Messages{"Bad content in preset file."}) << bad;
     }
-    // Nothing of a refused file is taken.
     EXPECT_EQ(e->getParameter(e.get(), 0), 1.0f);
     EXPECT_EQ(e.object()->params[1].value.f, 1500.0f);
-    // Finite values outside the knob's range are taken as they are.
-    write(file(1, 20000.0f));
-    EXPECT_EQ(load(e.object(), path), Messages{});
-    EXPECT_EQ(e.object()->params[1].value.f, 20000.0f);
-    EXPECT_FLOAT_EQ(e.object()->cutoff,
-                    9980.0f * (19980.0f / 9980.0f) * (19980.0f / 9980.0f) + 20.0f);
+    EXPECT_FLOAT_EQ(e.object()->cutoff, 239.47897f);
+    // The ends of the knob are its own values.
+    for (float edge : {20.0f, 10000.0f}) {
+        write(file(1, edge));
+        EXPECT_EQ(load(e.object(), path), Messages{}) << edge;
+        EXPECT_EQ(e.object()->params[1].value.f, edge);
+        EXPECT_FLOAT_EQ(e.object()->cutoff, edge);
+    }
 }
 
 TEST_F(Preset, MissingFileCannotBeOpened) {
