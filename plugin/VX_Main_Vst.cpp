@@ -93,8 +93,9 @@ VstInt32 VX_Main_Vst::setChunk(void* data, VstInt32 byteSize, bool) {
 }
 
 bool VX_Main_Vst::getEffectName(char* name) {
-    // The host's text holds 32 bytes, the zero included: the name's last letter does not fit.
-    writeText(name, kVstMaxEffectNameLen, torvEffectName);
+    // The interface allows the name 32 characters and its zero, and hosts give at least that
+    // much room: the whole name, every one of its 32 letters.
+    writeText(name, kVstMaxEffectNameLen + 1, torvEffectName);
     return true;
 }
 

@@ -68,8 +68,8 @@ TEST(EffectTexts, ProgramEffectVendorAndProduct) {
     expectText(e.get(), effGetVendorString, 0, 64, "www.torvaudio.net");
     expectText(
         e.get(), effGetProductString, 0, 64, "www.torvaudio.net 3-rd order Butterworth high-pass");
-    // The name has 32 letters and the host's text 32 bytes with its zero.
-    expectText(e.get(), effGetEffectName, 0, 32, "3-rd order Butterworth high-pas");
+    // The name has 32 letters: all of them and the zero, in the 33 bytes a host gives.
+    expectText(e.get(), effGetEffectName, 0, 33, "3-rd order Butterworth high-pass");
 }
 
 TEST(EffectParameters, InitialStateAndFrequency) {
