@@ -26,8 +26,10 @@ enum VX_Oper : int32_t { VX_OPER_ADD = 0, VX_OPER_SUB = 1, VX_OPER_MUL = 2, VX_O
 inline constexpr int VX_OPER_COUNT = 4;
 extern const char* const VX_oper_names[VX_OPER_COUNT];
 
-// The one-pole update: b += floor(d a / 2^32 + (a mod 2) / 2), d = x - b saturated to 32 bits.
-// One-pole high-pass: dst = x - b after the update of b, saturated; "set" only. a is 0.32.
+// The one-pole update: b += floor(d a / 2^32 + (a mod 2) / 2) for the whole difference d = x - b
+// (33 bits where it must); the new b lies between b and x.
+// One-pole high-pass: dst = x - b after the update of b, saturated to 32 bits; "set" only. a is
+// 0.32.
 void VX_kern_hipass1(const int32_t* src, int32_t* dst, int n, uint32_t a, int32_t* state);
 
 // One-pole low-pass: dst <- b through the mode. The coefficient is read once per block.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -53,10 +54,17 @@ int32_t saturatingModeModel(int mode, int32_t d, int32_t v) {
     }
 }
 
+// b + floor(d a / 2^32 + (a mod 2) / 2) for the whole difference d = x - b, which may take 33
+// bits: d a is split at 2^32 so that every product fits in 64 bits. The result lies between b
+// and x.
 int32_t onepoleModel(int32_t b, int32_t x, uint32_t a) {
-    const int64_t d = clamp32(int64_t{x} - b); // the signed difference, saturated
-    const int64_t step = (d * int64_t{a} + (int64_t{a & 1} << 31)) >> 32;
-    return wrap(b + step);
+    const int64_t d = int64_t{x} - b;
+    const int64_t high = d >> 32;
+    const uint64_t low = static_cast<uint32_t>(d);
+    const int64_t step = high * a + static_cast<int64_t>((low * a + (uint64_t{a & 1} << 31)) >> 32);
+    const int64_t next = b + step;
+    EXPECT_TRUE(next >= std::min(b, x) && next <= std::max(b, x)) << b << " toward " << x;
+    return static_cast<int32_t>(next);
 }
 
 int32_t mulModel(int32_t a, int32_t b) {
