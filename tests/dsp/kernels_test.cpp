@@ -15,42 +15,26 @@ int32_t wrap(int64_t v) {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
 }
 
-int32_t modeModel(int mode, int32_t d, int32_t v) {
-    switch (mode) {
-    case VX_MODE_SET:
-        return v;
-    case VX_MODE_ADD:
-        return wrap(int64_t{d} + v);
-    case VX_MODE_SUB:
-        return wrap(int64_t{d} - v);
-    case VX_MODE_STN:
-        return wrap(-int64_t{v});
-    case VX_MODE_ADN:
-        return wrap(-(int64_t{d} + v));
-    default:
-        return wrap(int64_t{v} - d);
-    }
-}
-
 int32_t clamp32(int64_t v) {
     return v > MAX ? MAX : v < MIN ? MIN : static_cast<int32_t>(v);
 }
 
-// The write step of the two-pole section: the mode's formula, exact, then clamped.
-int32_t saturatingModeModel(int mode, int32_t d, int32_t v) {
+// The mode's formula taken exactly, then brought into 32 bits by `fit`: wrap for most families,
+// clamp32 for the two-pole section.
+int32_t modeModel(int mode, int32_t d, int32_t v, int32_t (*fit)(int64_t) = wrap) {
     switch (mode) {
     case VX_MODE_SET:
         return v;
     case VX_MODE_ADD:
-        return clamp32(int64_t{d} + v);
+        return fit(int64_t{d} + v);
     case VX_MODE_SUB:
-        return clamp32(int64_t{d} - v);
+        return fit(int64_t{d} - v);
     case VX_MODE_STN:
-        return clamp32(-int64_t{v});
+        return fit(-int64_t{v});
     case VX_MODE_ADN:
-        return clamp32(-(int64_t{d} + v));
+        return fit(-(int64_t{d} + v));
     default:
-        return clamp32(int64_t{v} - d);
+        return fit(int64_t{v} - d);
     }
 }
 
@@ -336,7 +320,7 @@ TEST(Kernels, TwoPoleMatchesItsDifferenceEquation) {
                 for (int i = 0; i < n; ++i) {
                     const int64_t y = clamp32(mul31(x[i] - mx2, c[2]) - my2 + mul31(my2, c[1]) +
                                               2 * my1 - 2 * mul31(my1, c[0]));
-                    expected[i] = saturatingModeModel(mode, expected[i], static_cast<int32_t>(y));
+                    expected[i] = modeModel(mode, expected[i], static_cast<int32_t>(y), clamp32);
                     mx2 = mx1;
                     mx1 = x[i];
                     my2 = my1;

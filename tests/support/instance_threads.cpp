@@ -1,7 +1,10 @@
 #include "support/instance_threads.h"
 
+#include "support/capture.h"
+
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace instancethreads {
@@ -93,6 +96,28 @@ std::vector<std::string> runOnThreads(VstPluginMainProc entry, int threads, int 
         });
     for (std::thread& w : workers) w.join();
     return differing;
+}
+
+testing::AssertionResult instancesAtOnceMatchAlone(VstPluginMainProc entry, int threads,
+                                                   int perThread) {
+    std::vector<Outcome> reference;
+    std::vector<std::string> differing;
+    stdoutOf([&] {
+        for (int v = 0; v < variantCount; ++v) reference.push_back(runInstance(entry, v));
+        differing = runOnThreads(entry, threads, perThread, reference);
+    });
+    std::set<uint64_t> distinct;
+    for (const Outcome& r : reference) {
+        if (!r.created) return testing::AssertionFailure() << "the entry point made no effect";
+        distinct.insert(r.checksum);
+    }
+    if (distinct.size() != reference.size())
+        return testing::AssertionFailure() << "the variants do not all give different outputs";
+    if (!differing.empty())
+        return testing::AssertionFailure()
+               << differing.size() << " of " << threads * perThread
+               << " instances differ from the same variant made alone, e.g. " << differing.front();
+    return testing::AssertionSuccess();
 }
 
 } // namespace instancethreads

@@ -4,6 +4,8 @@
 
 #include "plugin/vst/vst_abi.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,5 +31,12 @@ inline constexpr int variantCount = 5;
 // `reference` (indexed by variant), empty when all agree.
 std::vector<std::string> runOnThreads(VstPluginMainProc entry, int threads, int perThread,
                                       const std::vector<Outcome>& reference);
+
+// The whole check: every variant made alone (their outputs all different, so that an instance
+// that joined another's graph would show), then `threads` x `perThread` instances at once, each
+// of which must give its variant's output. The entry point's lines on standard output are
+// taken out of the test's log.
+testing::AssertionResult instancesAtOnceMatchAlone(VstPluginMainProc entry, int threads,
+                                                   int perThread);
 
 } // namespace instancethreads
