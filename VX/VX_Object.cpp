@@ -3,7 +3,7 @@
 #include "VX/VX_cmd.h"
 
 constinit const VX_value VX_EMPTY;
-thread_local const char* VX_specialobject = nullptr;
+VX_Thread_Word<const char*> VX_specialobject;
 
 VX_Object::~VX_Object() {
     VX_cmd_object_gone(this);

@@ -2,6 +2,7 @@
 // option tables.
 #pragma once
 
+#include "VX/VX_Thread_Word.h"
 #include "VX/VX_value.h"
 
 struct VX_Option_Entry;
@@ -72,7 +73,7 @@ extern const VX_Class_Entry _VX[];
 // The word after the class name of the command being run, when it is a plain string; not
 // terminated at the end of the word (compare it with VX_word_equal). Set just before a creation
 // handler runs; each thread has its own.
-extern thread_local const char* VX_specialobject;
+extern VX_Thread_Word<const char*> VX_specialobject;
 
 // Option table of the root class: "-delete".
 extern const VX_Option_Entry VX_Object_options[];

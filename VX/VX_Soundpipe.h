@@ -10,6 +10,7 @@
 
 #include "VX/VX_Chain.h"
 #include "VX/VX_Object.h"
+#include "VX/VX_Thread_Word.h"
 
 class VX_Effect;
 
@@ -30,7 +31,7 @@ public:
     void clear();
 
     // The soundpipe that new buffers and nodes made on this thread join, or null.
-    static thread_local VX_Soundpipe* current;
+    static VX_Thread_Word<VX_Soundpipe*> current;
 };
 
 extern const VX_Option_Entry VX_Soundpipe_options[];

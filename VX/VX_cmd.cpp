@@ -35,8 +35,9 @@ struct Watch {
     bool gone = false;
     Watch* outer = nullptr;
 };
-thread_local Watch* running = nullptr;
-thread_local bool lastDeletedItsObject = false;
+VX_Thread_Word<Watch*> running;
+// The object that the last command to finish on this thread deleted, or null.
+VX_Thread_Word<const VX_Object*> lastDeleted;
 
 // Registers a command's watch for as long as the command runs.
 class Watching {
@@ -44,7 +45,7 @@ public:
     Watching() : watch{nullptr, false, running} { running = &watch; }
     ~Watching() {
         running = watch.outer;
-        lastDeletedItsObject = watch.gone;
+        lastDeleted = watch.gone ? watch.object : nullptr;
     }
     Watching(const Watching&) = delete;
     Watching& operator=(const Watching&) = delete;
@@ -241,7 +242,7 @@ VX_error carryOut(Run& run, const VX_Option_Entry* table, VX_Object* target, con
 } // namespace
 
 bool VX_cmd_deleted_its_object() {
-    return lastDeletedItsObject;
+    return lastDeleted != nullptr;
 }
 
 void VX_cmd_object_gone(const VX_Object* object) {
