@@ -12,6 +12,7 @@ VX_Thread_Slot::VX_Thread_Slot() {
 
 VX_Thread_Slot::~VX_Thread_Slot() {
     if (valid) pthread_key_delete(static_cast<pthread_key_t>(key));
+    valid = false; // a late reader during the program's end finds nothing
 }
 
 void* VX_Thread_Slot::get() const {

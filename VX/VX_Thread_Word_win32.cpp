@@ -11,6 +11,7 @@ VX_Thread_Slot::VX_Thread_Slot() {
 // Runs when the module is unloaded: the slot goes back to the process.
 VX_Thread_Slot::~VX_Thread_Slot() {
     if (valid) TlsFree(static_cast<DWORD>(key));
+    valid = false; // a late reader during the module's end finds nothing
 }
 
 void* VX_Thread_Slot::get() const {
