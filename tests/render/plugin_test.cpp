@@ -5,7 +5,6 @@
 #include "render.h"
 #include "render_main.h"
 #include "response.h"
-#include "support/instance_threads.h"
 
 #include <gtest/gtest.h>
 
@@ -309,12 +308,4 @@ TEST_F(TorvModule, ReferenceRendersAreTheSameBitsEverywhere) {
             << out.str();
     }
     std::remove(output.c_str());
-}
-
-// Hosts create, run and close instances on several threads at once: through the module, four
-// threads of a thousand instances each, every one giving what an instance made alone gives.
-TEST_F(TorvModule, InstancesMadeOnFourThreadsAtOnceGiveTheSingleThreadedOutput) {
-    const auto entry = reinterpret_cast<VstPluginMainProc>(module->symbol("VSTPluginMain"));
-    ASSERT_NE(entry, nullptr);
-    EXPECT_TRUE(instancethreads::instancesAtOnceMatchAlone(entry, 4, 1000));
 }
