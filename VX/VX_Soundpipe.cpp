@@ -4,7 +4,7 @@
 #include "VX/VX_Effect.h"
 #include "VX/VX_numeric.h"
 
-VX_Soundpipe* VX_Soundpipe::current = nullptr;
+VX_Thread_Word<VX_Soundpipe*> VX_Soundpipe::current;
 
 VX_Soundpipe::VX_Soundpipe() {
     current = this;

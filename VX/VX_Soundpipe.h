@@ -3,11 +3,14 @@
 //
 // Threads: built and changed by commands on the user-interface thread; process() runs on the
 // audio thread. Nothing is locked: parameter changes write single words that the next block
-// reads, and nodes are never created, moved or deleted while process() runs.
+// reads, and nodes are never created, moved or deleted while process() runs. Which soundpipe
+// is current is a matter of each thread: instances built on several threads at once never
+// join each other's graphs.
 #pragma once
 
 #include "VX/VX_Chain.h"
 #include "VX/VX_Object.h"
+#include "VX/VX_Thread_Word.h"
 
 class VX_Effect;
 
@@ -27,8 +30,8 @@ public:
     // Zeroes every buffer's main array and resets every node's signal state.
     void clear();
 
-    // The soundpipe that new buffers and nodes join, or null.
-    static VX_Soundpipe* current;
+    // The soundpipe that new buffers and nodes made on this thread join, or null.
+    static VX_Thread_Word<VX_Soundpipe*> current;
 };
 
 extern const VX_Option_Entry VX_Soundpipe_options[];

@@ -12,6 +12,14 @@ inline int32_t VX_trunc32(long double x) {
         static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(x))));
 }
 
+// Truncates toward zero and stops at the ends of the 32-bit range; NaN gives 0. Equals
+// VX_trunc32 wherever the value fits.
+inline int32_t VX_trunc_sat(long double x) {
+    if (x >= 2147483647.0L) return INT32_MAX;
+    if (x <= -2147483648.0L) return INT32_MIN;
+    return VX_trunc32(x);
+}
+
 // Truncation toward zero to a 32-bit integer of a value known to fit; out of range (and NaN) it
 // gives 0x80000000 as the processor does.
 inline int32_t VX_trunc_int(double x) {

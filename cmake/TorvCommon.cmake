@@ -24,6 +24,14 @@ if(TORV_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(TORV_TSAN)
+    if(TORV_SANITIZE)
+        message(FATAL_ERROR "TORV_TSAN and TORV_SANITIZE exclude each other")
+    endif()
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
+
 if(TORV_FUZZ)
     # Coverage instrumentation for all code, so that the fuzzers are guided by what they reach in
     # the framework, not only by their own sources; the fuzzers add libFuzzer's driver themselves.

@@ -5,7 +5,8 @@
 #include "plugin/preset_file.h"
 #include "plugin/torv_strings.h"
 
-#include <cmath>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -29,6 +30,36 @@ uint32_t fromBytes(const unsigned char* in) {
 
 void showError(const char* message) {
     if (message) VX_message_box(message, "Error", VX_MB_ICONERROR);
+}
+
+// A new file beside `path` to write the preset into, named "~" and letters no longer than the
+// preset's own name (from 2 to 12 characters): where the preset can be made, so can it, also
+// close to the limits on path and name lengths. Made only if the name is free, so nobody's
+// file is ever overwritten; null when none can be made.
+std::FILE* createTemporaryBeside(const std::string& path, std::string& temporary) {
+    const size_t nameStart = path.find_last_of("/\\:") + 1; // npos + 1 is 0: no folder
+    const size_t nameLength = path.size() - nameStart;
+    const size_t length = nameLength < 2 ? 2 : nameLength > 12 ? 12 : nameLength;
+    static std::atomic<uint64_t> calls{0};
+    const uint64_t ticks =
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const uint64_t call = calls.fetch_add(1) + 1;
+    uint64_t bits = (ticks ^ (call * 0x9E3779B97F4A7C15ull)) | 1; // never 0 for the xorshift
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary.assign(path, 0, nameStart);
+        temporary += '~';
+        for (size_t i = 1; i < length; ++i) {
+            bits ^= bits << 13; // xorshift: a new letter each time
+            bits ^= bits >> 7;
+            bits ^= bits << 17;
+            temporary += "0123456789abcdefghijklmnopqrstuvwxyz"[bits % 36];
+        }
+        bool exists = false;
+        if (std::FILE* file = createNewPresetFile(temporary.c_str(), exists)) return file;
+        if (!exists) break; // the folder cannot take a new file at all
+    }
+    temporary.clear();
+    return nullptr;
 }
 
 } // namespace
@@ -57,8 +88,11 @@ void VX_Application::loadPreset(const char* path) {
             const bool haveFrequency = fileIo.read(frequency, 4, 1, file) == 1;
             VX_bits f{.raw = 0};
             f.u = fromBytes(frequency);
-            if (haveFrequency && !std::isfinite(f.f)) {
-                // Not a frequency at all: taking it would silence the filters for good.
+            float mn, mx;
+            knobRange(mn, mx);
+            if (haveFrequency && !(f.f >= mn && f.f <= mx)) {
+                // The effect never writes a frequency off its knob (nor one that is not a
+                // number): taking it would leave the filters with a cutoff they cannot have.
                 message = "Bad content in preset file.";
             } else {
                 Param& s = params[paramState];
@@ -82,9 +116,9 @@ void VX_Application::loadPreset(const char* path) {
 void VX_Application::savePreset(const char* path) {
     if (!path || !*path) return;
     // Written next to the target and moved over it only when complete.
-    const std::string written = std::string(path) + ".part";
+    std::string written;
     const char* message = nullptr;
-    std::FILE* file = std::fopen(written.c_str(), "wb");
+    std::FILE* file = createTemporaryBeside(path, written);
     if (!file) {
         message = "Cannot open preset file.";
     } else {

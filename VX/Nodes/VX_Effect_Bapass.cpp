@@ -71,8 +71,9 @@ void VX_Effect_Bapass::process() {
 
 namespace {
 
-// The floating result goes out as a 64-bit truncation of which the low 32 bits are kept; "add"
-// and "sub" combine with the old sample in floating point before truncating.
+// The floating result goes out truncated toward zero; "add" and "sub" combine with the old
+// sample in floating point before truncating. Results beyond the 32-bit range stop at its
+// ends, as in the integer section, so that an overshoot never flips a sample's sign.
 template <int Mode>
 void floatingBlock(VX_Effect_Bapass& e, const int32_t* in, int32_t* out, int32_t n) {
     using L = long double;
@@ -82,24 +83,22 @@ void floatingBlock(VX_Effect_Bapass& e, const int32_t* in, int32_t* out, int32_t
         const double x = in[i];
         const double y = static_cast<double>(((L(x) - L(x2)) * k2 - L(y2)) + L(y2) * k1 + L(y1) +
                                              L(y1) - L(y1) * k0);
-        const uint32_t d = static_cast<uint32_t>(out[i]);
-        uint32_t result;
+        const L d = out[i];
         if constexpr (Mode == VX_MODE_ADD)
-            result = static_cast<uint32_t>(VX_trunc32(L(out[i]) + L(y)));
+            out[i] = VX_trunc_sat(d + L(y));
         else if constexpr (Mode == VX_MODE_SUB)
-            result = static_cast<uint32_t>(VX_trunc32(L(out[i]) - L(y)));
+            out[i] = VX_trunc_sat(d - L(y));
         else {
-            const uint32_t v = static_cast<uint32_t>(VX_trunc32(y));
+            const L v = VX_trunc_sat(y);
             if constexpr (Mode == VX_MODE_SET)
-                result = v;
+                out[i] = static_cast<int32_t>(v);
             else if constexpr (Mode == VX_MODE_STN)
-                result = 0u - v;
+                out[i] = VX_trunc_sat(-v);
             else if constexpr (Mode == VX_MODE_ADN)
-                result = 0u - (d + v);
+                out[i] = VX_trunc_sat(-(d + v));
             else
-                result = v - d;
+                out[i] = VX_trunc_sat(v - d);
         }
-        out[i] = static_cast<int32_t>(result);
         x2 = x1;
         x1 = x;
         y2 = y1;

@@ -271,6 +271,36 @@ TEST_F(Nodes, BandPassRestartsFromRestAfterSwitching) {
     EXPECT_EQ(std::vector<int32_t>(out->shadow, out->shadow + 512), first);
 }
 
+// An overshoot past the 32-bit range clips its sample with its own sign, in both arithmetics
+// and in every mode (the plug-in subtracts the band-pass with "sub"). Without coefficients the
+// section extrapolates 2 y1 - y2: 4.5e9 from these states.
+TEST_F(Nodes, BandPassOvershootClipsInBothArithmetics) {
+    VX_Buffer* in = buffer();
+    VX_Buffer* out = buffer();
+    auto* bp = make<VX_Effect_Bapass>("VX_Effect_Bapass -i %o -o %o", in, out);
+    const struct {
+        const char* mode;
+        int32_t before, after;
+    } cases[] = {{"set", 0, INT32_MAX},
+                 {"add", 10, INT32_MAX},
+                 {"sub", -10, INT32_MIN},
+                 {"stn", 0, -INT32_MAX},
+                 {"adn", 10, INT32_MIN},
+                 {"sbn", -10, INT32_MAX}};
+    for (const char* arithmetic : {"integer", "floating"})
+        for (const auto& c : cases) {
+            VX_cmd("%o -a %s -mode %s", bp, arithmetic, c.mode);
+            bp->reset();
+            bp->y1 = 1500000000;
+            bp->y2 = -1500000000;
+            bp->fy1 = 1.5e9;
+            bp->fy2 = -1.5e9;
+            out->main[0] = c.before;
+            sp->process();
+            EXPECT_EQ(out->main[0], c.after) << arithmetic << " " << c.mode;
+        }
+}
+
 TEST_F(Nodes, CopyStepsAndBounds) {
     VX_Buffer* in = buffer(512);
     VX_Buffer* out = buffer(512);

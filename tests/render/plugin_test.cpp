@@ -120,9 +120,10 @@ TEST_F(TorvModule, HostTextsAreExactAndStayWithinTheirBuffers) {
         size_t limit;
         const char* expected;
     };
-    // The effect name has 32 characters; its 32-byte buffer holds 31 and the terminator.
+    // The effect name has 32 characters, the most the interface allows: the whole name and
+    // the terminator, 33 bytes. Parameter texts stay within 7 characters and theirs.
     const Query queries[] = {
-        {effGetEffectName, 0, kVstMaxEffectNameLen, "3-rd order Butterworth high-pas"},
+        {effGetEffectName, 0, kVstMaxEffectNameLen + 1, "3-rd order Butterworth high-pass"},
         {effGetVendorString, 0, kVstMaxVendorStrLen, "www.torvaudio.net"},
         {effGetProductString,
          0,

@@ -18,6 +18,11 @@ namespace {
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
 
+// Hosts give an effect its sample rate as a 32-bit float, which holds every whole rate up to
+// 2^24 exactly; beyond that the effect would run at another rate than the input's. The output's
+// header holds every rate up to there.
+constexpr double highestRate = 16777216.0;
+
 struct Input {
     std::vector<float> samples;
     double sampleRate = 0;
@@ -35,6 +40,12 @@ bool loadInput(const RenderOptions& o, Input& in, std::string& error) {
     }
     wav::Audio audio;
     if (!wav::readFile(o.input, audio, error)) return false;
+    if (audio.format.rate > highestRate) {
+        error = o.input + ": its sample rate of " + std::to_string(audio.format.rate) +
+                " Hz cannot be rendered: hosts pass the rate to an effect as a 32-bit float, "
+                "exact only up to 16777216 Hz";
+        return false;
+    }
     in.samples = audio.channel(0);
     in.sampleRate = audio.format.rate;
     in.description = o.input + " (" + audio.format.describe() + ", first channel)";
@@ -86,7 +97,7 @@ bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::
     format.encoding = wav::Encoding::Float;
     format.bits = 32;
     format.channels = 2;
-    format.rate = static_cast<uint32_t>(std::lround(in.sampleRate));
+    format.rate = static_cast<uint32_t>(std::llround(in.sampleRate)); // at most highestRate
     wav::FileWriter writer(o.output, format);
     if (!writer.open(error)) return false;
 
