@@ -79,10 +79,7 @@ VX_Object* create() {
 }
 
 VX_value blockLength(VX_Object* o, VX_value v) {
-    if (v.type == VX_TYPE_INT)
-        self(o)->blockLength = v.value.i;
-    else if (v.type == VX_TYPE_FLOAT)
-        self(o)->blockLength = VX_trunc32(v.value.f);
+    VX_take_int(self(o)->blockLength, v);
     return VX_value::integer(self(o)->blockLength);
 }
 

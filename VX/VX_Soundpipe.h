@@ -2,7 +2,7 @@
 // samples through. One call of process() runs every node once, in chain order, over a block.
 //
 // Threads: built and changed by commands on the user-interface thread; process() runs on the
-// audio thread. Nothing is locked: parameter changes write single words that the next block
+// audio thread. Nothing is locked: parameter changes write shared words that the next block
 // reads, and nodes are never created, moved or deleted while process() runs. Which soundpipe
 // is current is a matter of each thread: instances built on several threads at once never
 // join each other's graphs.
@@ -10,6 +10,7 @@
 
 #include "VX/VX_Chain.h"
 #include "VX/VX_Object.h"
+#include "VX/VX_Shared.h"
 #include "VX/VX_Thread_Word.h"
 
 class VX_Effect;
@@ -19,7 +20,7 @@ public:
     VX_Soundpipe();
     ~VX_Soundpipe() override;
 
-    int32_t blockLength = 0;
+    VX_Shared<int32_t> blockLength{0};
     VX_Chain nodes;                      // processing order
     VX_Effect* insertionPoint = nullptr; // new nodes go before it; null: at the end
     VX_Chain buffers;                    // creation order

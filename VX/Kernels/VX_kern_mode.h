@@ -20,6 +20,12 @@ VX_KERN_INLINE int32_t VX_kern_s(uint32_t x) {
     return static_cast<int32_t>(x);
 }
 
+// The product of a and a 1.31 coefficient, (a * c) >> 31 (bits 31 and up of the signed 64-bit
+// product). a is a sample or the difference of two, so the product fits in 64 bits.
+VX_KERN_INLINE int64_t VX_kern_mul31(int64_t a, int32_t c) {
+    return (a * c) >> 31;
+}
+
 // Combines the computed value v with the destination sample d as the mode says. Modes that
 // ignore d never read it.
 template <int Mode> VX_KERN_INLINE int32_t VX_kern_write(int32_t d, int32_t v) {

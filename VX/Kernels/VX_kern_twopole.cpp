@@ -2,22 +2,16 @@
 
 namespace {
 
-// The product of a and a 1.31 coefficient, (a * c) >> 31, kept whole: a is a difference of
-// two samples or a sample, so the product fits in 64 bits.
-VX_KERN_INLINE int64_t mul31(int64_t a, int32_t c) {
-    return (a * c) >> 31;
-}
-
 // One output: y = mul31(x - x2, c2) - y2 + mul31(y2, c1) + 2 y1 - 2 mul31(y1, c0), every term
-// taken exactly and the sum saturated to 32 bits. Wrapping sums would turn the overshoot of a
-// full-scale edge into a large value of the other sign, which the recursion then sustains as
-// a full-scale oscillation; a saturated sum only clips that sample. Whenever the exact sum fits
-// in 32 bits (and x - x2 does) this is the wrapping formula's result, bit for bit.
+// taken exactly (each product whole) and the sum saturated to 32 bits. Wrapping sums would turn
+// the overshoot of a full-scale edge into a large value of the other sign, which the recursion then
+// sustains as a full-scale oscillation; a saturated sum only clips that sample. Whenever the exact
+// sum fits in 32 bits (and x - x2 does) this is the wrapping formula's result, bit for bit.
 VX_KERN_INLINE uint32_t step(uint32_t x, uint32_t x2, uint32_t y1, uint32_t y2, int32_t c0,
                              int32_t c1, int32_t c2) {
     const int64_t wy1 = VX_kern_s(y1), wy2 = VX_kern_s(y2);
-    const int64_t sum = mul31(int64_t{VX_kern_s(x)} - VX_kern_s(x2), c2) - wy2 + mul31(wy2, c1) +
-                        2 * wy1 - 2 * mul31(wy1, c0);
+    const int64_t sum = VX_kern_mul31(int64_t{VX_kern_s(x)} - VX_kern_s(x2), c2) - wy2 +
+                        VX_kern_mul31(wy2, c1) + 2 * wy1 - 2 * VX_kern_mul31(wy1, c0);
     return VX_kern_u(VX_kern_clamp(sum));
 }
 
