@@ -2,8 +2,6 @@
 
 #include "plugin/torv_strings.h"
 
-#include "VX/VX_numeric.h"
-
 #include <cstdio>
 #include <cstring>
 
@@ -30,7 +28,7 @@ void VX_Main_Vst::setSampleRate(float rate) {
     // 32-bit clock would break the filters: the rate they have stays (NaN fails the test).
     if (!(rate >= 1.0f && rate < 2147483648.0f)) return;
     AudioEffectX::setSampleRate(rate);
-    setClock(VX_trunc32(rate));
+    setClock(static_cast<int32_t>(rate)); // truncated; the test above keeps it in range
 }
 
 void VX_Main_Vst::processReplacing(float** inputs, float** outputs, VstInt32 frames) {

@@ -1,6 +1,7 @@
 // The third-order graph gives the same bits on every target: a checksum of its output for a
 // fixed input, with a cutoff change and an off/on switch on the way, in both arithmetics of the
 // band-pass.
+#include "plugin/highpass_graph.h"
 #include "support/signal.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // 32-bit range inside the graph. The graph must clip those samples and come back to rest within
 // one second of silence, at the small residue that the one-pole's rounding leaves after any
 // signal, never at a sustained oscillation.
+#include "plugin/highpass_graph.h"
 #include "support/signal.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "plugin/test_host.h"
 #include "support/capture.h"
 
+#include "plugin/preset_file.h"
 #include "plugin/torv_strings.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ protected:
         path = (dir / "a.torv").string();
     }
     void TearDown() override {
-        VX_Application::fileIo = saved;
+        presetFileIo = saved;
         fs::remove_all(dir);
     }
 
@@ -88,7 +89,7 @@ protected:
 
     fs::path dir;
     std::string path;
-    VX_Application::FileIo saved = VX_Application::fileIo;
+    PresetFileIo saved = presetFileIo;
 };
 
 // Stand-ins for fread and fwrite that fail from the given call on.
@@ -129,11 +130,10 @@ TEST_F(Preset, LoadingStateOffSwitchesTheFiltersOff) {
     write(file(0, 1500.0f));
     EXPECT_EQ(load(e.object(), path), Messages{});
     EXPECT_EQ(e->getParameter(e.get(), 0), 0.0f);
-    if (!filterNodesAvailable()) GTEST_SKIP() << filterNodesMissing;
     int32_t on = -1;
-    VX_cmd("VX_Effect %o -on", e.object()->hipass, &on);
+    VX_cmd("VX_Effect %o -on", e.object()->graph->highpass, &on);
     EXPECT_EQ(on, 0);
-    VX_cmd("VX_Effect %o -on", e.object()->bapass, &on);
+    VX_cmd("VX_Effect %o -on", e.object()->graph->bandpass, &on);
     EXPECT_EQ(on, 0);
 }
 
@@ -203,7 +203,7 @@ TEST_F(Preset, MissingFileCannotBeOpened) {
 TEST_F(Preset, ReadFailuresStopWhereTheyHappen) {
     Effect e;
     write(file(0, 300.0f));
-    VX_Application::fileIo.read = failingRead;
+    presetFileIo.read = failingRead;
 
     callsBeforeFailure = 0;
     EXPECT_EQ(load(e.object(), path), Messages{"Cannot read header in preset file."});
@@ -233,7 +233,7 @@ TEST_F(Preset, AFailedSaveKeepsTheFileThatWasThere) {
     } cases[] = {{0, "Cannot write header to preset file."},
                  {1, "Cannot write params to preset file."},
                  {2, "Cannot write params to preset file."}};
-    VX_Application::fileIo.write = failingWrite;
+    presetFileIo.write = failingWrite;
     for (const auto& c : cases) {
         write(good);
         callsBeforeFailure = c.calls;
