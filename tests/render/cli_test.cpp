@@ -1,11 +1,11 @@
 // torv-render from its command line to its files, with the small test effect: renders of the
 // built-in signal and of WAV input, the response report, and every failure the user can cause,
 // none of which may damage an existing output file.
-#include "output_file.h"
-#include "render_main.h"
+#include "tools/torv-render/output_file.h"
+#include "tools/torv-render/render_main.h"
 #include "render_test_modules.h"
-#include "test_signal.h"
-#include "wav_file.h"
+#include "tools/torv-render/test_signal.h"
+#include "tools/torv-render/wav_file.h"
 
 #include <gtest/gtest.h>
 

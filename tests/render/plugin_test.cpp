@@ -2,9 +2,9 @@
 // effect, the parameter law, processing in odd blocks, clipping, bypass, the crossfade of the
 // on/off switch, the measured cutoff, and reference renders whose checksums every platform must
 // reproduce bit for bit.
-#include "render.h"
-#include "render_main.h"
-#include "response.h"
+#include "tools/vsthost/render.h"
+#include "tools/torv-render/render_main.h"
+#include "tools/vsthost/response.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Hosts create, run and close instances on several threads at once (loading a project, scanning
 // plug-ins): through the module, loaded as a host loads it, four threads of a thousand instances
 // each, every one giving what an instance made alone gives.
-#include "module.h"
+#include "tools/vsthost/module.h"
 #include "support/instance_threads.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The built-in test signal: its own arithmetic against the library's, its lengths and levels,
 // the sweep's course, and the exact samples (the same on every platform).
-#include "render.h"
-#include "response.h"
-#include "test_signal.h"
+#include "tools/vsthost/render.h"
+#include "tools/vsthost/response.h"
+#include "tools/torv-render/test_signal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // WAV decoding and encoding: every readable format through a round trip, byte layouts written
 // by hand, and damaged files, which must give a message and never a read outside the data.
-#include "output_file.h"
-#include "wav.h"
-#include "wav_file.h"
+#include "tools/torv-render/output_file.h"
+#include "tools/torv-render/wav.h"
+#include "tools/torv-render/wav_file.h"
 
 #include <gtest/gtest.h>
 

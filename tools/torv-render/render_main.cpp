@@ -1,13 +1,15 @@
 #include "render_main.h"
 
-#include "console.h"
 #include "options.h"
 #include "progress.h"
-#include "render.h"
-#include "response.h"
 #include "svg_plot.h"
 #include "test_signal.h"
 #include "wav_file.h"
+
+#include "plugin/highpass_law.h"
+#include "tools/vsthost/console.h"
+#include "tools/vsthost/render.h"
+#include "tools/vsthost/response.h"
 
 #include <cmath>
 #include <cstdio>
@@ -178,7 +180,7 @@ bool measureResponse(const std::shared_ptr<Module>& module, const RenderOptions&
             status = exitUsage;
             return false;
         }
-        setup.cutoffHz = response::cutoffForParameter(plugin->getParameter(1));
+        setup.cutoffHz = highpass_law::cutoffForNormalised(plugin->getParameter(1));
     }
     EffectRunner runner(*plugin, scheduleFor(o));
     double total = 0, done = 0;

@@ -1,6 +1,8 @@
 // Odd sample rates and block sizes, long silence after noise, and input no host should send.
-#include "response.h"
 #include "torture.h"
+
+#include "plugin/highpass_law.h"
+#include "tools/vsthost/response.h"
 
 #include <cmath>
 #include <limits>
@@ -48,7 +50,7 @@ void checkRatesAndBlockSizes(TortureContext& context, CheckReport& report) {
                 report.expect(false, error);
                 return;
             }
-            const double cutoff = response::cutoffForParameter(plugin->getParameter(1));
+            const double cutoff = highpass_law::cutoffForNormalised(plugin->getParameter(1));
             SignalStats stats;
             process(*plugin,
                     whiteNoise(static_cast<size_t>(rate / 2), 0.5f, 3),
@@ -114,7 +116,7 @@ void checkSilenceAndExtremeInput(TortureContext& context, CheckReport& report) {
             report.expect(all.clean() && afterFirstSecond.peak <= silenceLimit,
                           format("cutoff %.1f Hz at %.0f Hz: silence after noise peaks at %.3g "
                                  "after 1 s, %.3g in the last second (limit %.3g); %s",
-                                 response::cutoffForParameter(knob),
+                                 highpass_law::cutoffForNormalised(knob),
                                  rate,
                                  static_cast<double>(afterFirstSecond.peak),
                                  static_cast<double>(lastSecond.peak),
@@ -173,7 +175,7 @@ void checkSilenceAndExtremeInput(TortureContext& context, CheckReport& report) {
             report.expect(stats.nonFinite == 0 && stats.peak <= 2.5f && settled <= allowed,
                           format("%s, cutoff %.1f Hz: %s; 1 s after it %.3g (allowed %.3g)",
                                  c.name,
-                                 response::cutoffForParameter(knob),
+                                 highpass_law::cutoffForNormalised(knob),
                                  stats.describe().c_str(),
                                  static_cast<double>(settled),
                                  static_cast<double>(allowed)));

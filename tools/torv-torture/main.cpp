@@ -1,7 +1,8 @@
 // torv-torture: puts a VST 2.4 effect module through what hosts and plug-in validators do to it
 // and prints the figures. Exit status 0 when every check passed.
-#include "console.h"
 #include "torture.h"
+
+#include "tools/vsthost/console.h"
 
 #include <chrono>
 #include <cstdio>
