@@ -42,7 +42,8 @@ int usage(const char* why) {
                  "Usage: torv-torture [options] <module>\n"
                  "  --only <check>[,<check>...]  run only these: lifecycle, rates, buffers,\n"
                  "                               silence, automation, order, realtime\n"
-                 "  --scan <cycles>              only measure what a host's plug-in scan costs\n"
+                 "  --scan <cycles>              only scan the module that many times (load,\n"
+                 "                               create, open, close, unload) and show the times\n"
                  "  --plugin-trace               let the module's own output through\n",
                  why);
     return 2;
