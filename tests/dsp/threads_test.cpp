@@ -86,9 +86,7 @@ TEST(GraphThreads, RandomParametersWhileAnotherThreadProcesses) {
             }
         }
     };
-    const size_t blocks =
-        whileWriting({writer}, 200, [&](size_t b) { graph.run(x.data(), y.data(), 1 + b % 512); });
-    EXPECT_GE(blocks, 200u);
+    whileWriting({writer}, 200, [&](size_t b) { graph.run(x.data(), y.data(), 1 + b % 512); });
     expectInForceAsFresh(graph);
     VX_Soundpipe::current = nullptr;
 }
