@@ -20,6 +20,7 @@ void VX_Chain::insert(VX_Chain_Item* item, VX_Chain_Item* before) {
     before->previous->next = item;
     before->previous = item;
     ++count;
+    ++changes;
 }
 
 VX_Chain_Item* VX_Chain::remove(VX_Chain_Item* item) {
@@ -29,5 +30,6 @@ VX_Chain_Item* VX_Chain::remove(VX_Chain_Item* item) {
     item->previous = item->next = nullptr;
     item->chain = nullptr;
     --count;
+    ++changes;
     return item;
 }

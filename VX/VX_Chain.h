@@ -28,6 +28,7 @@ public:
     VX_Chain_Item head;
     VX_Chain_Item tail;
     int32_t count = 0;
+    uint32_t changes = 0; // counts insertions and removals, so that users can tell a new order
 
     void init();
     // Links the item in just before `before` (at the end when null). An item already in a

@@ -33,6 +33,7 @@ VX_Soundpipe::~VX_Soundpipe() {
 int VX_Soundpipe::process() {
     for (VX_Chain_Item* i = buffers.first(); !buffers.isEnd(i); i = i->next)
         static_cast<VX_Buffer*>(i->data)->fadeState = 0;
+    if (fuse && fusion.run(nodes)) return 0;
     try {
         for (VX_Chain_Item* i = nodes.first(); !nodes.isEnd(i); i = i->next) {
             VX_Effect* e = static_cast<VX_Effect*>(i->data);

@@ -8,6 +8,7 @@
 // join each other's graphs.
 #pragma once
 
+#include "VX/Nodes/VX_node_fusion.h"
 #include "VX/VX_Chain.h"
 #include "VX/VX_Object.h"
 #include "VX/VX_Shared.h"
@@ -25,6 +26,9 @@ public:
     VX_Effect* insertionPoint = nullptr; // new nodes go before it; null: at the end
     VX_Chain buffers;                    // creation order
     VX_Chain followers;                  // buffers whose length follows this block length
+    // Runs a chain that has a fused form in one pass (the same bits); off: always node by node,
+    // which the tests compare the fused form with.
+    VX_Shared<bool> fuse{true};
 
     // Runs one block. Allocates nothing and takes no lock. [audio thread]
     int process();
@@ -33,6 +37,9 @@ public:
 
     // The soundpipe that new buffers and nodes made on this thread join, or null.
     static VX_Thread_Word<VX_Soundpipe*> current;
+
+private:
+    VX_Node_Fusion fusion; // [audio thread]
 };
 
 extern const VX_Option_Entry VX_Soundpipe_options[];

@@ -79,6 +79,22 @@ std::vector<int32_t> HighpassGraph::run(const std::vector<int32_t>& in) {
     return out;
 }
 
+namespace {
+
+// Clipped to [-1, 1], NaN to -1, and scaled into the graph. The clip is written as selections,
+// not branches, so that the loop widens into vector instructions.
+void toGraph(const float* in, int32_t* out, int32_t n) {
+    for (int32_t k = 0; k < n; ++k) {
+        float x = in[k];
+        x = 1.0f < x ? 1.0f : x;
+        x = x > -1.0f ? x : -1.0f; // NaN fails the comparison
+        // Within +-2^30 after clipping: a plain truncation is exact.
+        out[k] = static_cast<int32_t>(x * HighpassGraph::toFixed);
+    }
+}
+
+} // namespace
+
 void HighpassGraph::runHost(const float* in, float* left, float* right, int32_t frames) {
     if (!left || !right || frames <= 0) return;
     const int32_t chunk = chunkLength();
@@ -91,13 +107,10 @@ void HighpassGraph::runHost(const float* in, float* left, float* right, int32_t 
     const int32_t* graphOut = output->main;
     for (int32_t pos = 0; pos < frames;) {
         const int32_t n = std::min(chunk, frames - pos);
-        for (int32_t k = 0; k < n; ++k) {
-            float x = in ? in[pos + k] : 0.0f;
-            if (x > 1.0f) x = 1.0f;
-            if (!(x >= -1.0f)) x = -1.0f; // NaN included
-            // Within +-2^30 after clipping: a plain truncation is exact.
-            graphIn[k] = static_cast<int32_t>(x * toFixed);
-        }
+        if (in)
+            toGraph(in + pos, graphIn, n);
+        else
+            std::fill(graphIn, graphIn + n, 0);
         runBlock(n);
         // The chunk's input is already read: a host may pass one array as input and output.
         for (int32_t k = 0; k < n; ++k) {

@@ -117,9 +117,13 @@ constexpr FloatingBlock floatingBlocks[VX_MODE_COUNT] = {
 
 } // namespace
 
-void VX_Effect_Bapass::process() {
-    // The whole set once per block: the newest, or the last block's while one is being written.
+const VX_Effect_Bapass::Coefficients& VX_Effect_Bapass::takeBlockSet() {
     coefficients.tryRead(blockSet);
+    return blockSet;
+}
+
+void VX_Effect_Bapass::process() {
+    takeBlockSet();
     int32_t* out = access(output);
     const int32_t* in = access(input);
     if (!in || !out) return;

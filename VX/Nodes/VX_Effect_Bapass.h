@@ -41,6 +41,9 @@ public:
     void updateCoefficients();
     // The set that f, q and the clock give, into `set`; false for values that give no band.
     static bool coefficientsFor(float frequency, float q, int32_t clock, Coefficients& set);
+    // The set a block runs with, whole: the newest, or the last block's while one is being
+    // written. Once per block. [audio thread]
+    const Coefficients& takeBlockSet();
 
 private:
     Coefficients blockSet; // the set of the last block [audio thread]

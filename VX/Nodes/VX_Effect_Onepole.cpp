@@ -20,9 +20,13 @@ void VX_Effect_Onepole::updateCoefficient() {
     });
 }
 
-int32_t VX_Effect_Onepole::block(const int32_t*& in, int32_t*& out, uint32_t& a) {
+uint32_t VX_Effect_Onepole::takeBlockCoefficient() {
     coefficient.tryRead(blockCoefficient);
-    a = blockCoefficient;
+    return blockCoefficient;
+}
+
+int32_t VX_Effect_Onepole::block(const int32_t*& in, int32_t*& out, uint32_t& a) {
+    a = takeBlockCoefficient();
     out = access(output);
     in = access(input);
     if (!in || !out) return 0;

@@ -23,6 +23,9 @@ public:
     // precision and truncated. A frequency or clock of 0 keeps the previous coefficient.
     void updateCoefficient();
     static uint32_t coefficientFor(int32_t frequency, int32_t clock);
+    // The coefficient a block runs with: the newest, or the last block's while a change is
+    // being written. Once per block. [audio thread]
+    uint32_t takeBlockCoefficient();
 
 protected:
     // The samples of both buffers for this block and their common length, 0 when there is

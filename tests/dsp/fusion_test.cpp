@@ -1,0 +1,161 @@
+// The effect's chain in its fused form against the same chain run node by node: the kernel
+// alone over values that saturate, and whole graphs over random block lengths, cutoff and
+// clock changes and on/off crossfades. Every output sample and every word of state must agree;
+// the node-by-node run is the reference.
+#include "VX/Kernels/VX_kernels.h"
+#include "plugin/highpass_graph.h"
+#include "support/signal.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+class Fusion : public testing::Test {
+protected:
+    void TearDown() override { VX_Soundpipe::current = nullptr; }
+};
+
+struct TwopoleState {
+    int32_t x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+};
+
+// Inputs that reach every saturation: full-scale 32-bit edges, noise over the whole range,
+// noise at the graph's own level, and silence after them.
+std::vector<int32_t> harshInput(size_t n, uint32_t seed) {
+    IntegerNoise noise(seed);
+    std::vector<int32_t> x(n);
+    for (size_t i = 0; i < n; ++i) {
+        const size_t part = i * 4 / n;
+        if (part == 0)
+            x[i] = (i / 7) % 2 ? INT32_MAX : INT32_MIN;
+        else if (part == 1)
+            x[i] = static_cast<int32_t>(noise.nextBits());
+        else if (part == 2)
+            x[i] = noise.next(1 << 30);
+        else
+            x[i] = 0;
+    }
+    return x;
+}
+
+TEST_F(Fusion, KernelGivesTheBitsOfTheSeparateKernelsAlsoWhereTheySaturate) {
+    // Coefficients of low and high cutoffs, and the ends of their ranges.
+    struct Set {
+        uint32_t a;
+        int32_t c0, c1, c2;
+    };
+    const Set sets[] = {
+        {13493037u, 1073741000, 2147000000, 1000000},
+        {1500000000u, 2147483647, 2147483647, 900000000},
+        {4294967295u, INT32_MAX, INT32_MIN, INT32_MAX},
+        {1u, INT32_MIN, INT32_MAX, INT32_MIN},
+    };
+    for (const Set& s : sets) {
+        SCOPED_TRACE(s.a);
+        const std::vector<int32_t> x = harshInput(4096, s.a);
+        int32_t onepoleA = 0x40000000, onepoleB = onepoleA;
+        TwopoleState a{5, -5, INT32_MAX, INT32_MIN}, b = a;
+        std::vector<int32_t> expected(x.size()), got(x.size());
+        for (size_t at = 0, n = 1; at < x.size(); at += n, n = n * 3 % 509 + 1) {
+            n = std::min(n, x.size() - at);
+            const int m = static_cast<int>(n);
+            VX_kern_hipass1(&x[at], &expected[at], m, s.a, &onepoleA);
+            VX_kern_bapass[VX_MODE_SUB](
+                &x[at], &expected[at], m, s.c0, s.c1, s.c2, &a.x1, &a.x2, &a.y1, &a.y2);
+            VX_kern_highpass3(
+                &x[at], &got[at], m, s.a, &onepoleB, s.c0, s.c1, s.c2, &b.x1, &b.x2, &b.y1, &b.y2);
+        }
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(onepoleB, onepoleA);
+        EXPECT_EQ(std::vector<int32_t>({b.x1, b.x2, b.y1, b.y2}),
+                  std::vector<int32_t>({a.x1, a.x2, a.y1, a.y2}));
+    }
+}
+
+// The signal state of a graph: the one-pole's, the section's and the work buffer.
+std::vector<int32_t> stateOf(const HighpassGraph& g) {
+    std::vector<int32_t> s = {
+        g.highpass->state, g.bandpass->x1, g.bandpass->x2, g.bandpass->y1, g.bandpass->y2};
+    s.insert(s.end(), g.work->main, g.work->main + g.work->count);
+    return s;
+}
+
+TEST_F(Fusion, GraphGivesTheBitsOfTheNodesOverRandomBlocksChangesAndCrossfades) {
+    HighpassGraph fused, reference;
+    ASSERT_TRUE(fused.soundpipe && reference.soundpipe);
+    reference.soundpipe->fuse = false;
+    IntegerNoise dice(2024);
+    const std::vector<int32_t> x = harshInput(1 << 17, 77);
+    bool on = true;
+    size_t blocks = 0, crossfades = 0;
+    for (size_t at = 0; at < x.size(); ++blocks) {
+        const uint32_t roll = dice.nextBits();
+        if (roll % 11 == 0) {
+            on = !on;
+            fused.setOn(on);
+            reference.setOn(on);
+            ++crossfades;
+        }
+        if (roll % 7 == 0) {
+            const double hz = 20.0 + (dice.nextBits() % 9980);
+            fused.setCutoff(hz);
+            reference.setCutoff(hz);
+        }
+        if (roll % 97 == 0 || blocks == 0) {
+            const int32_t rates[] = {22050, 44100, 48000, 96000, 192000};
+            const int32_t rate = rates[dice.nextBits() % 5];
+            fused.setClock(rate);
+            reference.setClock(rate);
+        }
+        // Mostly short blocks, now and then a whole one and one longer than the buffers hold.
+        const size_t n = std::min<size_t>(x.size() - at, roll % 5 == 0 ? 700 : 1 + roll % 96);
+        const std::vector<int32_t> in(x.begin() + at, x.begin() + at + n);
+        ASSERT_EQ(fused.run(in), reference.run(in)) << "block " << blocks << " at " << at;
+        ASSERT_EQ(stateOf(fused), stateOf(reference)) << "block " << blocks;
+        at += n;
+    }
+    EXPECT_GT(crossfades, 50u);
+}
+
+TEST_F(Fusion, RunsOnlyTheChainItKnowsInTheBlocksItCanTake) {
+    HighpassGraph g(64);
+    g.setClock(48000);
+    g.setCutoff(1000.0);
+    g.soundpipe->fuse = false; // the test runs the fusion itself
+    VX_Node_Fusion fusion;
+    g.soundpipe->blockLength = 64;
+    g.soundpipe->process(); // prepares every node
+    EXPECT_TRUE(fusion.run(g.soundpipe->nodes));
+
+    g.setOn(false); // the next block crossfades
+    EXPECT_FALSE(fusion.run(g.soundpipe->nodes));
+    g.soundpipe->process();
+    EXPECT_TRUE(fusion.run(g.soundpipe->nodes)) << "both filters off is a plain copy";
+    g.setOn(true);
+    g.soundpipe->process();
+
+    VX_cmd("%o -mode add", g.bandpass);
+    EXPECT_FALSE(fusion.run(g.soundpipe->nodes));
+    VX_cmd("%o -mode sub -a floating", g.bandpass);
+    EXPECT_FALSE(fusion.run(g.soundpipe->nodes));
+    VX_cmd("%o -a integer", g.bandpass);
+    VX_cmd("%o -os 2", g.outputCopy);
+    EXPECT_FALSE(fusion.run(g.soundpipe->nodes));
+    VX_cmd("%o -os 1", g.outputCopy);
+    EXPECT_TRUE(fusion.run(g.soundpipe->nodes));
+
+    // One more node in the chain: another graph, run node by node.
+    VX_cmd("VX_Soundpipe %o -b", g.soundpipe, nullptr);
+    VX_Effect* extra = nullptr;
+    VX_cmd("VX_Effect_Copy -i %o -o %o", &extra, g.output, g.output);
+    VX_cmd("VX_Soundpipe %o -e", g.soundpipe, nullptr);
+    EXPECT_FALSE(fusion.run(g.soundpipe->nodes));
+    VX_cmd("%o -delete", extra);
+    EXPECT_TRUE(fusion.run(g.soundpipe->nodes));
+}
+
+} // namespace
