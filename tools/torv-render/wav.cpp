@@ -15,6 +15,7 @@ constexpr uint8_t guidTail[14] = {
     0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 // Largest size field of a RIFF file: data past this cannot be described.
 constexpr uint64_t maxRiffSize = 0xFFFFFFFFull;
+constexpr bool littleEndianHost = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 // A data size of all ones is left behind by recorders that stream and never come back to it.
 constexpr uint32_t unknownSize = 0xFFFFFFFFu;
 
@@ -213,6 +214,11 @@ bool decode(const uint8_t* data, size_t size, Audio& out, std::string& error) {
     out.frames = frames;
     out.samples.resize(frames * f.channels);
     const size_t sampleSize = f.bits / 8;
+    if (f.encoding == Encoding::Float && f.bits == 32 && littleEndianHost) {
+        // The file's bytes are the samples' own.
+        if (!out.samples.empty()) std::memcpy(out.samples.data(), samples, out.samples.size() * 4);
+        return true;
+    }
     for (size_t i = 0; i < out.samples.size(); ++i)
         out.samples[i] = decodeSample(f, samples + i * sampleSize);
     return true;
@@ -250,10 +256,19 @@ std::vector<uint8_t> encodeHeader(const Format& f, uint64_t frames) {
 }
 
 void encodeSamples(const Format& f, const float* samples, size_t count, std::vector<uint8_t>& out) {
-    for (size_t i = 0; i < count; ++i) {
+    const size_t bytes = static_cast<size_t>(f.bits / 8);
+    const size_t start = out.size();
+    out.resize(start + count * bytes);
+    uint8_t* p = out.data() + start;
+    if (f.encoding == Encoding::Float && f.bits == 32 && littleEndianHost) {
+        // The file's bytes are the samples' own.
+        if (count) std::memcpy(p, samples, count * 4);
+        return;
+    }
+    for (size_t i = 0; i < count; ++i, p += bytes) {
         const float x = samples[i];
+        uint64_t u;
         if (f.encoding == Encoding::Float) {
-            uint64_t u = 0;
             if (f.bits == 32) {
                 uint32_t w;
                 std::memcpy(&w, &x, 4);
@@ -262,12 +277,11 @@ void encodeSamples(const Format& f, const float* samples, size_t count, std::vec
                 const double d = x;
                 std::memcpy(&u, &d, 8);
             }
-            for (int b = 0; b < f.bits; b += 8) out.push_back(static_cast<uint8_t>(u >> b));
-            continue;
+        } else {
+            const int64_t v = quantise(x, f.bits);
+            u = f.bits == 8 ? static_cast<uint64_t>(v + 128) : static_cast<uint64_t>(v);
         }
-        const int64_t v = quantise(x, f.bits);
-        const uint64_t u = f.bits == 8 ? static_cast<uint64_t>(v + 128) : static_cast<uint64_t>(v);
-        for (int b = 0; b < f.bits; b += 8) out.push_back(static_cast<uint8_t>(u >> b));
+        for (size_t b = 0; b < bytes; ++b) p[b] = static_cast<uint8_t>(u >> (8 * b));
     }
 }
 
