@@ -14,4 +14,14 @@ void torv_bench_count(benchmark::State& state) {
         static_cast<double>(samples), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+std::vector<float> torv_bench_noise(size_t n) {
+    std::vector<float> v(n);
+    uint32_t seed = 12345;
+    for (auto& x : v) {
+        seed = seed * 1664525u + 1013904223u;
+        x = static_cast<float>(static_cast<int32_t>(seed)) / 4294967296.0f;
+    }
+    return v;
+}
+
 BENCHMARK_MAIN();

@@ -32,16 +32,6 @@ VstIntPtr VST_CALL hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, 
     }
 }
 
-std::vector<float> noise(size_t n) {
-    std::vector<float> v(n);
-    uint32_t seed = 12345;
-    for (auto& x : v) {
-        seed = seed * 1664525u + 1013904223u;
-        x = static_cast<float>(static_cast<int32_t>(seed)) / 4294967296.0f;
-    }
-    return v;
-}
-
 // Runs `block`-sample host blocks so that each iteration covers 512 samples of the stream;
 // counts the samples actually processed.
 template <typename F> void runBlocks(benchmark::State& state, int64_t block, F&& processBlock) {
@@ -69,7 +59,8 @@ void BM_effect_processReplacing(benchmark::State& state) {
     e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
     e->dispatcher(e, effSetBlockSize, 0, block, nullptr, 0.0f);
     e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
-    std::vector<float> in = noise(static_cast<size_t>(block)), left(in.size()), right(in.size());
+    std::vector<float> in = torv_bench_noise(static_cast<size_t>(block)), left(in.size()),
+                       right(in.size());
     float* inputs[1] = {in.data()};
     float* outputs[2] = {left.data(), right.data()};
     runBlocks(state, block, [&] {
@@ -87,7 +78,7 @@ void BM_graph_alone(benchmark::State& state) {
     HighpassGraph g(512);
     g.setClock(static_cast<int32_t>(sampleRate));
     g.setCutoff(239.47897);
-    const std::vector<float> x = noise(512);
+    const std::vector<float> x = torv_bench_noise(512);
     for (int i = 0; i < 512; ++i) g.input->main[i] = static_cast<int32_t>(x[i] * 1073741824.0f);
     runBlocks(state, block, [&] {
         for (int64_t done = 0; done < block; done += 512) {
