@@ -93,6 +93,10 @@ bool readWholeFile(const std::string& path, std::string& content, std::string& e
         return false;
     }
     content.clear();
+    // Room for the whole file at once, where its size can be known, instead of growing by copies.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec) content.reserve(static_cast<size_t>(size));
     char buffer[1 << 16];
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, n);

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <future>
 #include <sstream>
+#include <utility>
 #include <system_error>
 
 namespace {
@@ -50,7 +51,7 @@ bool loadInput(const RenderOptions& o, Input& in, std::string& error) {
                 "exact only up to 16777216 Hz";
         return false;
     }
-    in.samples = audio.channel(0);
+    in.samples = audio.format.channels == 1 ? std::move(audio.samples) : audio.channel(0);
     in.sampleRate = audio.format.rate;
     in.description = o.input + " (" + audio.format.describe() + ", first channel)";
     return true;
