@@ -312,6 +312,7 @@ VX_error TorvHost::mode(int32_t index) {
                                 static_cast<uint32_t>(m->frames)};
     journal.add(HostJournal::stream, stream, 3);
     if (VX_error e = rts->mode(m); e != VX_OK) {
+        journal.add(HostJournal::failed, nullptr, 0);
         report(__LINE__, fn, e);
         return e;
     }

@@ -24,6 +24,7 @@ public:
         created = 3, // serial
         rate = 4,    // serial, the rate as the float's bits
         closed = 5,  // serial
+        failed = 6,  // the stream just started could not be opened
     };
 
     // Keeps at most `words` words from now on; 0 turns the journal off.

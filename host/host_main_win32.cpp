@@ -40,7 +40,7 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (!window) return 0;
     if (!host) return DefWindowProcA(window, message, w, l);
     LRESULT result = 0;
-    if (probe && probe->handle(message, w, result)) return result;
+    if (probe && probe->handle(message, w, l, result)) return result;
     switch (message) {
     case WM_COMMAND:
         if (HIWORD(w) == 0 && l == 0) {

@@ -51,7 +51,29 @@ HostProbe* HostProbe::fromEnvironment() {
     return new HostProbe(file);
 }
 
+// Handles, threads and heap of the process, as "<prefix>handles=...\n..." lines.
+static std::string processFigures(const char* prefix) {
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    char text[400];
+    std::snprintf(text,
+                  sizeof text,
+                  "%shandles=%lu\n%sthreads=%ld\n%sheap=%llu\n%sgdi=%lu\n%suser=%lu\n",
+                  prefix,
+                  static_cast<unsigned long>(handles),
+                  prefix,
+                  threadCount(),
+                  prefix,
+                  heapBytes(),
+                  prefix,
+                  static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
+                  prefix,
+                  static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)));
+    return text;
+}
+
 void HostProbe::attach(TorvHost& h, Win32HostUi& u) {
+    atStart = processFigures("start.");
     host = &h;
     ui = &u;
     host->journal.enable(journalWords);
@@ -86,7 +108,16 @@ DWORD WINAPI HostProbe::holdLock(void* self) {
     return 0;
 }
 
-bool HostProbe::handle(UINT message, WPARAM w, LRESULT& result) {
+bool HostProbe::handle(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
+    if (message == WM_COPYDATA) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
+        if (!data || data->dwData != setEnvironmentTag) return false;
+        const std::string text(static_cast<const char*>(data->lpData), data->cbData);
+        const size_t equals = text.find('=');
+        result = equals != std::string::npos &&
+                 SetEnvironmentVariableA(text.substr(0, equals).c_str(), text.c_str() + equals + 1);
+        return true;
+    }
     if (message == writeStateMessage) {
         writeState("running");
         result = 1;
@@ -132,14 +163,7 @@ void HostProbe::writeState(const char* phase) {
     add("journalWords=%llu\njournalFull=%d\n",
         static_cast<unsigned long long>(host->journal.size()),
         host->journal.overflowed() ? 1 : 0);
-    DWORD handles = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
-    add("handles=%lu\nthreads=%ld\nheap=%llu\ngdi=%lu\nuser=%lu\n",
-        static_cast<unsigned long>(handles),
-        threadCount(),
-        heapBytes(),
-        static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
-        static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)));
+    out += atStart + processFigures("");
     add("opened=%s\n", opened.c_str());
     for (int32_t i = 0; i < host->driverCount; ++i)
         add("driver %d name=%s\n", i, host->drivers[i]->name);

@@ -3,7 +3,9 @@
 // state there (menus as the menus hold them, routes, inputs, the callback's figures, the
 // process's handles, threads and heap, the window's geometry) and its journal beside it
 // (<file>.journal); Help records the page it would open instead of starting a browser; and a
-// message can keep the host lock busy for a while, as a stalled audio thread would.
+// message can keep the host lock busy for a while, as a stalled audio thread would; and
+// WM_COPYDATA can set an environment variable of the host (a test driver's configuration for
+// its next load).
 #pragma once
 
 #include "host/host.h"
@@ -19,6 +21,8 @@ public:
         writeStateMessage = WM_APP + 0x51, // writes the state; returns 1
         holdLockMessage = WM_APP + 0x52,   // wParam: ms the lock is held by another thread
     };
+    // WM_COPYDATA's tag for "NAME=value".
+    static constexpr ULONG_PTR setEnvironmentTag = 0x54454E56;
     static constexpr size_t journalWords = 1 << 22;
 
     // The probe the environment asks for, or null.
@@ -26,7 +30,7 @@ public:
 
     void attach(TorvHost& host, Win32HostUi& ui);
     // Handles the probe's messages; false for every other message.
-    bool handle(UINT message, WPARAM w, LRESULT& result);
+    bool handle(UINT message, WPARAM w, LPARAM l, LRESULT& result);
     // Writes the state file and the journal; `phase` says when ("running", "ended").
     void writeState(const char* phase);
 
@@ -41,5 +45,6 @@ private:
     Win32HostUi* ui = nullptr;
     DWORD holdMs = 0;
     HANDLE held = nullptr;
+    std::string atStart;       // the process's figures when the host began
     static std::string opened; // the last call of Help, as the browser would have been asked
 };

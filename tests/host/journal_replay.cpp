@@ -36,6 +36,9 @@ Result run(const std::vector<uint32_t>& words, VstPluginMainProc entry, const In
             if (count != 3) r.error = "a stream entry of the wrong size";
             r.streams.push_back({w[0], w[1], w[2]});
             break;
+        case HostJournal::failed:
+            if (!r.streams.empty()) r.streams.back().failed = true;
+            break;
         case HostJournal::created:
             effects[w[0]] = entry(&master);
             ++r.created;

@@ -15,6 +15,7 @@ namespace replay {
 
 struct Stream {
     uint32_t driver = 0, mode = 0, frames = 0;
+    bool failed = false; // the driver could not open it: no block belongs to it
 };
 
 struct Block {
