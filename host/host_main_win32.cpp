@@ -176,7 +176,7 @@ int torvHostMain(HINSTANCE instance, int show) {
 
     // Only WM_CLOSE ends the loop; should anything else, the stream still stops first.
     if (here.driverNow() || here.routeCount) here.shutDown();
-    if (probe) probe->writeState("ended");
+    if (probe) probe->writeState("ended", true);
     mainWindow.store(nullptr);
     VX_Rts::setRestartNotifier(nullptr);
     host = nullptr;

@@ -21,6 +21,22 @@ long threadCount() {
     return n;
 }
 
+// Open handles of the process. Where the system does not count them (Wine), handle values are
+// asked for their flags from the lowest up (only open handles have any) until a long run of
+// values finds none.
+unsigned long handleCount() {
+    DWORD counted = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted) return counted;
+    unsigned long n = 0;
+    DWORD flags;
+    for (uintptr_t h = 4, missed = 0; missed < 512; h += 4) {
+        const bool open = GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags) != 0;
+        n += open;
+        missed = open ? 0 : missed + 1;
+    }
+    return n;
+}
+
 // Bytes in use in every heap of the process.
 unsigned long long heapBytes() {
     HANDLE heaps[64];
@@ -53,14 +69,12 @@ HostProbe* HostProbe::fromEnvironment() {
 
 // Handles, threads and heap of the process, as "<prefix>handles=...\n..." lines.
 static std::string processFigures(const char* prefix) {
-    DWORD handles = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
     char text[400];
     std::snprintf(text,
                   sizeof text,
                   "%shandles=%lu\n%sthreads=%ld\n%sheap=%llu\n%sgdi=%lu\n%suser=%lu\n",
                   prefix,
-                  static_cast<unsigned long>(handles),
+                  handleCount(),
                   prefix,
                   threadCount(),
                   prefix,
@@ -119,7 +133,7 @@ bool HostProbe::handle(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
         return true;
     }
     if (message == writeStateMessage) {
-        writeState("running");
+        writeState("running", w != 0);
         result = 1;
         return true;
     }
@@ -140,7 +154,7 @@ bool HostProbe::handle(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
     return false;
 }
 
-void HostProbe::writeState(const char* phase) {
+void HostProbe::writeState(const char* phase, bool figures) {
     if (!host || !ui) return;
     std::string out;
     char line[512];
@@ -163,7 +177,7 @@ void HostProbe::writeState(const char* phase) {
     add("journalWords=%llu\njournalFull=%d\n",
         static_cast<unsigned long long>(host->journal.size()),
         host->journal.overflowed() ? 1 : 0);
-    out += atStart + processFigures("");
+    if (figures) out += atStart + processFigures("");
     add("opened=%s\n", opened.c_str());
     for (int32_t i = 0; i < host->driverCount; ++i)
         add("driver %d name=%s\n", i, host->drivers[i]->name);
@@ -198,7 +212,14 @@ void HostProbe::writeState(const char* phase) {
         ClientToScreen(window, &origin);
         OffsetRect(&r, origin.x, origin.y);
         rectLine(out, "client", r);
-        add("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
+        add("visible=%d\nstyle=0x%lX\n",
+            IsWindowVisible(window) ? 1 : 0,
+            static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_STYLE)));
+        add("class.style=0x%lX\nclass.icon=%d\nclass.smallIcon=%d\nclass.background=%ld\n",
+            static_cast<unsigned long>(GetClassLongPtrA(window, GCL_STYLE)),
+            GetClassLongPtrA(window, GCLP_HICON) ? 1 : 0,
+            GetClassLongPtrA(window, GCLP_HICONSM) ? 1 : 0,
+            static_cast<long>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND)));
         const int count = GetMenuItemCount(ui->menu(HostMenu::bar));
         for (int i = 0; i < count; ++i)
             if (GetMenuItemRect(window, ui->menu(HostMenu::bar), static_cast<UINT>(i), &r)) {

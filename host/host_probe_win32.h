@@ -18,12 +18,12 @@
 class HostProbe {
 public:
     enum : UINT {
-        writeStateMessage = WM_APP + 0x51, // writes the state; returns 1
+        writeStateMessage = WM_APP + 0x51, // writes the state (wParam 1: with the figures)
         holdLockMessage = WM_APP + 0x52,   // wParam: ms the lock is held by another thread
     };
     // WM_COPYDATA's tag for "NAME=value".
     static constexpr ULONG_PTR setEnvironmentTag = 0x54454E56;
-    static constexpr size_t journalWords = 1 << 22;
+    static constexpr size_t journalWords = 1 << 21;
 
     // The probe the environment asks for, or null.
     static HostProbe* fromEnvironment();
@@ -32,7 +32,9 @@ public:
     // Handles the probe's messages; false for every other message.
     bool handle(UINT message, WPARAM w, LPARAM l, LRESULT& result);
     // Writes the state file and the journal; `phase` says when ("running", "ended").
-    void writeState(const char* phase);
+    // `figures` adds the process's handles, threads and heap, now and when the host began
+    // (slow under Wine, where handles are counted one by one).
+    void writeState(const char* phase, bool figures = false);
 
 private:
     explicit HostProbe(std::string path) : path(std::move(path)) {}

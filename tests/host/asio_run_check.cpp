@@ -34,7 +34,8 @@ DriverRecording DriverRecording::read(const std::string& prefix, long inType, lo
     r.inType = inType;
     r.outType = outType;
     long frames = 0;
-    size_t switches = 0;
+    size_t recorded = 0;
+    const size_t sampleBytes = static_cast<size_t>(testasio::sampleBytes(outType));
     for (const std::string& line : asiotest::logLines(prefix)) {
         std::istringstream words(line);
         std::string first;
@@ -43,10 +44,10 @@ DriverRecording DriverRecording::read(const std::string& prefix, long inType, lo
             long count;
             words >> count >> frames;
         } else if (line == "start") {
-            r.segments.push_back({frames, 0, switches});
+            r.segments.push_back({frames, 0, recorded});
         } else if (first == "switch" && !r.segments.empty()) {
             ++r.segments.back().switches;
-            ++switches;
+            recorded += static_cast<size_t>(frames) * sampleBytes;
         }
     }
     for (int k = 0; k < outputCount; ++k)
@@ -97,7 +98,7 @@ RunComparison compareRun(const replay::Result& replayed,
             bool right = true;
             for (size_t k = 0; k < rec.outputs.size(); ++k) {
                 const auto& file = rec.outputs[k];
-                const size_t offset = (seg.switchOffset + static_cast<size_t>(b)) * bytes;
+                const size_t offset = seg.offset + static_cast<size_t>(b) * bytes;
                 if (offset + bytes > file.size()) {
                     right = false;
                     break;

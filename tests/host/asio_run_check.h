@@ -17,7 +17,7 @@ struct DriverRecording {
     struct Segment {
         long frames = 0;
         long switches = 0;
-        size_t switchOffset = 0; // switches recorded before this segment
+        size_t offset = 0; // bytes of each output channel recorded before this segment
     };
     std::string prefix;
     long inType = 18, outType = 18;

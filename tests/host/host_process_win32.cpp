@@ -213,10 +213,11 @@ bool HostProcess::start(DWORD timeoutMs) {
     return false;
 }
 
-HostState HostProcess::state() {
+HostState HostProcess::state(bool figures) {
     DWORD_PTR result = 0;
-    if (!window || !SendMessageTimeoutA(
-                       window, HostProbe::writeStateMessage, 0, 0, SMTO_NORMAL, 30000, &result))
+    if (!window ||
+        !SendMessageTimeoutA(
+            window, HostProbe::writeStateMessage, figures ? 1 : 0, 0, SMTO_NORMAL, 30000, &result))
         return HostState{};
     return HostState::parse(readWhole(probePath));
 }

@@ -48,7 +48,8 @@ public:
     bool start(DWORD timeoutMs = 30000);
     bool running() const;
 
-    HostState state();
+    // With `figures`, also the process's handles, threads and heap (slow).
+    HostState state(bool figures = false);
     // A menu command as the menu sends it, carried out by the time this returns.
     bool command(uint32_t id);
     // Sets a variable in the host's environment (a test driver's next configuration).
