@@ -143,7 +143,12 @@ VX_error TorvHost::command(uint32_t id) {
     const int32_t index = static_cast<int32_t>(id & 0xFFF);
     if (top == helpCommand >> 12) return help();
     if (top < 1 || top > 6) return VX_OK;
-    if (!lock.lock(lockWaitMs)) {
+    // After shutdown there is nothing left to command.
+    if (closed) return refused;
+    // A command that arrives while another runs on this thread (a driver's dialog or COM call
+    // dispatching messages) would find the other halfway: it is dropped like one that finds
+    // the lock busy.
+    if (inCommand || !lock.lock(lockWaitMs)) {
         commandsDropped.fetch_add(1);
         char text[sizeof titleText];
         std::snprintf(text,
@@ -155,6 +160,7 @@ VX_error TorvHost::command(uint32_t id) {
         return busy;
     }
     if (std::strcmp(titleText, baseTitle) != 0) showTitle(baseTitle);
+    inCommand = true;
     VX_error result = VX_OK;
     switch (top) {
     case 1:
@@ -176,6 +182,7 @@ VX_error TorvHost::command(uint32_t id) {
         result = input(index);
         break;
     }
+    inCommand = false;
     lock.unlock();
     return result;
 }
@@ -452,6 +459,7 @@ VX_error TorvHost::serveRestart(VX_Rts* rts) {
 }
 
 void TorvHost::shutDown() {
+    closed = true;
     if (VX_Rts* rts = driverNow()) {
         if (currentMode >= 0) rts->free();
         rts->exit();

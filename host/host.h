@@ -146,6 +146,8 @@ private:
     VstPluginMainProc entry;
     void* editorWindow = nullptr;
     uint32_t nextSerial = 1;
+    bool inCommand = false; // a command runs on the user interface thread
+    bool closed = false;    // shut down
     char baseTitle[labelSize + 64] = "TORV";
     char titleText[labelSize + 192] = "TORV";
 

@@ -277,6 +277,25 @@ TEST_F(HostCommands, ACommandThatCannotHaveTheLockIsDroppedAndTheTitleSaysSo) {
     EXPECT_EQ(host->routeCount, 2);
 }
 
+// A driver that dispatches messages inside a command (its own dialog, a COM call) can bring
+// another command in halfway: that one is dropped, and said so.
+TEST_F(HostCommands, ACommandArrivingInsideAnotherIsDroppedAndShutdownEndsThemAll) {
+    FakeRts* rts = addBackend("Talkative");
+    start();
+    VX_error nested = VX_OK;
+    rts->duringInit = [&] { nested = run(TorvHost::addCommand); };
+    EXPECT_EQ(run(TorvHost::driverCommand + 0), VX_OK);
+    EXPECT_EQ(nested, TorvHost::busy);
+    EXPECT_EQ(host->routeCount, 1);
+    EXPECT_NE(ui.title.find("\"Add\" was not carried out"), std::string::npos) << ui.title;
+    rts->duringInit = nullptr;
+
+    host->shutDown();
+    EXPECT_EQ(run(TorvHost::addCommand), TorvHost::refused);
+    EXPECT_EQ(run(TorvHost::driverCommand + 0), TorvHost::refused);
+    EXPECT_EQ(host->routeCount, 0);
+}
+
 TEST_F(HostCommands, ARestartRequestSelectsTheDriverAgainInTheModeItRan) {
     FakeRts* rts = addBackend("Resettable", devices({{44100, 32, 64, 2}, {48000, 32, 64, 2}}));
     start();

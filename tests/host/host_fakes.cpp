@@ -93,6 +93,7 @@ bool FakeRts::fails(const char* operation) const {
 
 VX_error FakeRts::init() {
     calls.push_back("init");
+    if (duringInit) duringInit();
     VX_Rts::exit();
     if (fails("init")) return VX_ERROR_AUDIO;
     for (const auto& m : setup.modes)

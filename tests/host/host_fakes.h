@@ -6,6 +6,7 @@
 #include "host/host.h"
 #include "host/host_ui.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -92,8 +93,9 @@ public:
     std::vector<float> output(int k) const;
 
     FakeSetup setup;
-    std::vector<std::string> calls; // operations in call order
-    int64_t frame = 0;              // frames delivered since the mode started
+    std::function<void()> duringInit; // runs inside init, as a driver's own dialog would
+    std::vector<std::string> calls;   // operations in call order
+    int64_t frame = 0;                // frames delivered since the mode started
 
 private:
     bool fails(const char* operation) const;

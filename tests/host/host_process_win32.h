@@ -3,6 +3,8 @@
 // back from the probe's state, its commands sent as menu messages.
 #pragma once
 
+#include "host_state_win32.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -10,30 +12,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-// The probe's state file, read.
-struct HostState {
-    struct Item {
-        std::string menu;
-        int position = 0;
-        uint32_t id = 0;
-        std::string kind, text;
-        bool checked = false, grayed = false;
-    };
-    std::map<std::string, std::string> values;
-    std::vector<Item> items;
-    std::vector<std::string> routes, inputs, modes, drivers; // their label or name lines
-    std::map<std::string, RECT> rects;                       // "window", "client", "baritem 0"...
-
-    long long number(const std::string& key) const;
-    std::string text(const std::string& key) const;
-    std::vector<Item> menu(const std::string& name) const;
-    std::vector<std::string> texts(const std::string& menu) const;
-    // Identifiers of the checked items of a menu, in order.
-    std::vector<uint32_t> checked(const std::string& menu) const;
-    const Item* find(const std::string& menu, uint32_t id) const;
-    static HostState parse(const std::string& text);
-};
 
 class HostProcess {
 public:
@@ -78,7 +56,3 @@ private:
     std::string errPath;
     PROCESS_INFORMATION process{};
 };
-
-// Where the test program and the programs it runs lie, as Windows names them.
-std::string testProgramDirectory();
-std::string windowsPath(const std::string& unixPath);
