@@ -1,5 +1,7 @@
 #include "host/host_probe_win32.h"
 
+#include "tools/torv-torture/process_stats.h"
+
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -21,37 +23,6 @@ long threadCount() {
     return n;
 }
 
-// Open handles of the process. Where the system does not count them (Wine), handle values are
-// asked for their flags from the lowest up (only open handles have any) until a long run of
-// values finds none.
-unsigned long handleCount() {
-    DWORD counted = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted) return counted;
-    unsigned long n = 0;
-    DWORD flags;
-    for (uintptr_t h = 4, missed = 0; missed < 512; h += 4) {
-        const bool open = GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags) != 0;
-        n += open;
-        missed = open ? 0 : missed + 1;
-    }
-    return n;
-}
-
-// Bytes in use in every heap of the process.
-unsigned long long heapBytes() {
-    HANDLE heaps[64];
-    const DWORD count = GetProcessHeaps(64, heaps);
-    unsigned long long total = 0;
-    for (DWORD h = 0; h < count && h < 64; ++h) {
-        if (!HeapLock(heaps[h])) continue;
-        PROCESS_HEAP_ENTRY e{};
-        while (HeapWalk(heaps[h], &e))
-            if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += e.cbData;
-        HeapUnlock(heaps[h]);
-    }
-    return total;
-}
-
 void rectLine(std::string& out, const char* what, const RECT& r) {
     char line[160];
     std::snprintf(
@@ -69,16 +40,17 @@ HostProbe* HostProbe::fromEnvironment() {
 
 // Handles, threads and heap of the process, as "<prefix>handles=...\n..." lines.
 static std::string processFigures(const char* prefix) {
+    const ProcessStats stats = processStats();
     char text[400];
     std::snprintf(text,
                   sizeof text,
-                  "%shandles=%lu\n%sthreads=%ld\n%sheap=%llu\n%sgdi=%lu\n%suser=%lu\n",
+                  "%shandles=%lld\n%sthreads=%ld\n%sheap=%lld\n%sgdi=%lu\n%suser=%lu\n",
                   prefix,
-                  handleCount(),
+                  static_cast<long long>(stats.handles),
                   prefix,
                   threadCount(),
                   prefix,
-                  heapBytes(),
+                  static_cast<long long>(stats.heapBytes),
                   prefix,
                   static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
                   prefix,

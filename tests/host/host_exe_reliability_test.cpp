@@ -1,7 +1,7 @@
 // The reliability figures: audio for a minute (TORV_RELIABILITY_SECONDS) while a menu command
-// arrives every 100 ms. Not part of every run; by hand:
-//   TORV_NEEDS_DISPLAY=1 TORV_TEST_TIMEOUT=900 scripts/wine-run win64 \
-//       build/win64/tests/host_exe_tests.exe --gtest_also_run_disabled_tests \
+// arrives every 100 ms. Not part of every run; by hand, as one line, from the worktree:
+//   TORV_NEEDS_DISPLAY=1 TORV_TEST_TIMEOUT=900 scripts/wine-run win64
+//       build/win64/tests/host_exe_tests.exe --gtest_also_run_disabled_tests
 //       --gtest_filter='*Reliability*'
 // It prints the blocks processed and skipped, the longest time the audio callback held the
 // lock, and checks that every processed block reached the driver exactly as the replay through

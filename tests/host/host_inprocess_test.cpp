@@ -39,12 +39,17 @@ TEST(HostInProcess, StartsListsTheDriversAndRunsOneSecondOfAudio) {
         reinterpret_cast<void (*)()>(GetProcAddress(driver, "DllRegisterServer")));
     ASSERT_NE(reg, nullptr);
     ASSERT_EQ(reg(), S_OK);
-    // The host finds its plug-in entry in its own module, under the name the linker gave it.
-    ASSERT_EQ(torvPluginEntry(GetModuleHandleA(nullptr)), &VSTPluginMain);
+    // The host finds its plug-in entry in its own module. The linker exports it undecorated at
+    // both pointer sizes (the 32-bit object's symbol is _VSTPluginMain, its export is not).
+    HMODULE self = GetModuleHandleA(nullptr);
+    EXPECT_NE(GetProcAddress(self, "VSTPluginMain"), nullptr);
+    EXPECT_NE(GetProcAddress(self, "MAIN"), nullptr);
+    EXPECT_EQ(GetProcAddress(self, "_VSTPluginMain"), nullptr);
+    ASSERT_EQ(torvPluginEntry(self), &VSTPluginMain);
 
     const std::string prefix = asiotest::recording("host-inprocess");
     asiotest::configure(0, "rates=48000 buffer=256 record=" + prefix);
-    const std::string probe = testProgramDirectory() + "host-inprocess.state";
+    const std::string probe = asiotest::programDir() + "host-inprocess.state";
     _putenv_s("TORV_HOST_PROBE", probe.c_str());
     BoxCapture boxes;
 

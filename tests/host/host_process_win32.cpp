@@ -1,6 +1,7 @@
 #include "host_process_win32.h"
 
 #include "host/host_probe_win32.h"
+#include "rts/asio_fixture_util.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -52,28 +53,25 @@ bool HostProcess::running() const {
 }
 
 bool HostProcess::start(DWORD timeoutMs) {
-    const std::string dir = testProgramDirectory() + "host-runs\\";
+    const std::string dir = asiotest::programDir() + "host-runs\\";
     CreateDirectoryA(dir.c_str(), nullptr);
     probePath = dir + name + ".state";
     errPath = dir + name + ".err";
     DeleteFileA(probePath.c_str());
     DeleteFileA((probePath + ".journal").c_str());
 
+    // Its standard output and error go to files of its own.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE err = CreateFileA(errPath.c_str(),
-                             GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inherit,
-                             CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
-    HANDLE out = CreateFileA((dir + name + ".out").c_str(),
-                             GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inherit,
-                             CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+    auto file = [&](const std::string& path) {
+        return CreateFileA(path.c_str(),
+                           GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit,
+                           CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    };
+    HANDLE err = file(errPath), out = file(dir + name + ".out");
     // The host inherits this process's environment, with its own variables set for the start.
     std::vector<std::pair<std::string, std::string>> saved;
     auto set = [&](const std::string& key, const std::string& value) {

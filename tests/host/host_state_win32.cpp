@@ -4,13 +4,6 @@
 #include <cstring>
 #include <sstream>
 
-std::string testProgramDirectory() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string dir(exe);
-    return dir.erase(dir.find_last_of("\\/") + 1);
-}
-
 std::string windowsPath(const std::string& unixPath) {
     std::string p = "Z:" + unixPath;
     for (char& c : p)

@@ -34,6 +34,5 @@ struct HostState {
     static HostState parse(const std::string& text);
 };
 
-// Where the test program and the programs it runs lie, as Windows names them.
-std::string testProgramDirectory();
+// A path of the build machine as Windows programs under Wine name it.
 std::string windowsPath(const std::string& unixPath);
