@@ -4,6 +4,7 @@
 // Object system and command language
 #include "VX/VX_value.h"
 #include "VX/VX_Object.h"
+#include "VX/VX_Thread_Word.h"
 #include "VX/VX_cfuncs.h"
 #include "VX/VX_cmd.h"
 #include "VX/VX_Chain.h"

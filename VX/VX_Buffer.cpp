@@ -92,10 +92,8 @@ VX_Object* create() {
 }
 
 VX_value length(VX_Object* o, VX_value v) {
-    if (v.type == VX_TYPE_INT)
-        self(o)->setLength(v.value.i);
-    else if (v.type == VX_TYPE_FLOAT)
-        self(o)->setLength(VX_trunc32(v.value.f));
+    int32_t requested = 0;
+    if (VX_take_int(requested, v)) self(o)->setLength(requested);
     return VX_value::integer(self(o)->length());
 }
 
@@ -106,10 +104,7 @@ VX_value title(VX_Object* o, VX_value v) {
 }
 
 VX_value limit(VX_Object* o, VX_value v) {
-    if (v.type == VX_TYPE_INT)
-        self(o)->limit = v.value.i;
-    else if (v.type == VX_TYPE_FLOAT)
-        self(o)->limit = VX_trunc32(v.value.f);
+    VX_take_int(self(o)->limit, v);
     return VX_value::integer(self(o)->limit);
 }
 

@@ -37,10 +37,6 @@ VX_Effect* self(VX_Object* o) {
     return static_cast<VX_Effect*>(o);
 }
 
-bool nonZero(const VX_value& v) {
-    return v.type == VX_TYPE_FLOAT ? v.value.f != 0.0f : v.value.i != 0;
-}
-
 VX_value before(VX_Object* o, VX_value v) {
     VX_Effect* e = self(o);
     VX_Effect* next = nullptr;
@@ -68,20 +64,17 @@ VX_value mode(VX_Object* o, VX_value v) {
 }
 
 VX_value clock(VX_Object* o, VX_value v) {
-    if (v.isNumber()) {
-        self(o)->clock = v.type == VX_TYPE_FLOAT ? VX_trunc32(v.value.f) : v.value.i;
-        self(o)->clockChanged();
-    }
+    if (VX_take_int(self(o)->clock, v)) self(o)->clockChanged();
     return VX_value::integer(self(o)->clock);
 }
 
 VX_value on(VX_Object* o, VX_value v) {
-    if (v.isNumber()) self(o)->requestedOn = nonZero(v);
+    VX_take_flag(self(o)->requestedOn, v);
     return VX_value::integer(self(o)->requestedOn ? 1 : 0);
 }
 
 VX_value debug(VX_Object* o, VX_value v) {
-    if (v.isNumber()) self(o)->debug = nonZero(v);
+    VX_take_flag(self(o)->debug, v);
     return VX_value::integer(self(o)->debug ? 1 : 0);
 }
 

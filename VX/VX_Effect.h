@@ -2,12 +2,14 @@
 // clock, the on/off switch with its one-block crossfade, and the per-block calls.
 //
 // Threads: options run on the thread that issues commands; process(), prepare() and reset()
-// run on the audio thread. Options change single words (frequencies, coefficients, the on
-// request) that the next block reads; nothing is locked.
+// run on the audio thread. The words options change while the graph runs (mode, clock, the on
+// request, frequencies, coefficients) are shared words that the next block reads; nothing is
+// locked.
 #pragma once
 
 #include "VX/VX_Chain.h"
 #include "VX/VX_Object.h"
+#include "VX/VX_Shared.h"
 
 class VX_Buffer;
 class VX_Soundpipe;
@@ -23,12 +25,12 @@ public:
     virtual void reset() {}                     // clear the signal state [audio thread]
 
     VX_Chain_Item item{this};
-    bool prepared = false;
-    int32_t mode = 0; // output mode, VX_Mode
-    int32_t clock = 0;
-    bool on = true;          // the state during the last block
-    bool requestedOn = true; // set by "-on"
-    bool debug = false;
+    VX_Shared<bool> prepared{false};
+    VX_Shared<int32_t> mode{0}; // output mode, VX_Mode
+    VX_Shared<int32_t> clock{0};
+    bool on = true;                    // the state during the last block [audio thread]
+    VX_Shared<bool> requestedOn{true}; // set by "-on"
+    VX_Shared<bool> debug{false};
     VX_Soundpipe* soundpipe = nullptr;
 
     // 0 steady, +1 first block after switching on, -1 last block before switching off.

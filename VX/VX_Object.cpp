@@ -1,7 +1,13 @@
 #include "VX/VX_Object.h"
 
+#include "VX/VX_cmd.h"
+
 constinit const VX_value VX_EMPTY;
-const char* VX_specialobject = nullptr;
+VX_Thread_Word<const char*> VX_specialobject;
+
+VX_Object::~VX_Object() {
+    VX_cmd_object_gone(this);
+}
 
 VX_value VX_Object_delete(VX_Object* self, VX_value) {
     delete self;

@@ -2,6 +2,7 @@
 // option tables.
 #pragma once
 
+#include "VX/VX_Thread_Word.h"
 #include "VX/VX_value.h"
 
 struct VX_Option_Entry;
@@ -58,7 +59,8 @@ public:
     VX_Object() = default;
     VX_Object(const VX_Object&) = delete;
     VX_Object& operator=(const VX_Object&) = delete;
-    virtual ~VX_Object() = default;
+    // Tells the commands running on this thread that the object is gone (see VX_cmd.h).
+    virtual ~VX_Object();
 
     // Both written by the interpreter right after the creation handler returns.
     const VX_Option_Entry* vxClass = nullptr; // the option table the object was created through
@@ -70,8 +72,8 @@ extern const VX_Class_Entry _VX[];
 
 // The word after the class name of the command being run, when it is a plain string; not
 // terminated at the end of the word (compare it with VX_word_equal). Set just before a creation
-// handler runs.
-extern const char* VX_specialobject;
+// handler runs; each thread has its own.
+extern VX_Thread_Word<const char*> VX_specialobject;
 
 // Option table of the root class: "-delete".
 extern const VX_Option_Entry VX_Object_options[];

@@ -4,7 +4,7 @@
 #include "VX/VX_Effect.h"
 #include "VX/VX_numeric.h"
 
-VX_Soundpipe* VX_Soundpipe::current = nullptr;
+VX_Thread_Word<VX_Soundpipe*> VX_Soundpipe::current;
 
 VX_Soundpipe::VX_Soundpipe() {
     current = this;
@@ -79,10 +79,7 @@ VX_Object* create() {
 }
 
 VX_value blockLength(VX_Object* o, VX_value v) {
-    if (v.type == VX_TYPE_INT)
-        self(o)->blockLength = v.value.i;
-    else if (v.type == VX_TYPE_FLOAT)
-        self(o)->blockLength = VX_trunc32(v.value.f);
+    VX_take_int(self(o)->blockLength, v);
     return VX_value::integer(self(o)->blockLength);
 }
 

@@ -2,12 +2,16 @@
 // samples through. One call of process() runs every node once, in chain order, over a block.
 //
 // Threads: built and changed by commands on the user-interface thread; process() runs on the
-// audio thread. Nothing is locked: parameter changes write single words that the next block
-// reads, and nodes are never created, moved or deleted while process() runs.
+// audio thread. Nothing is locked: parameter changes write shared words that the next block
+// reads, and nodes are never created, moved or deleted while process() runs. Which soundpipe
+// is current is a matter of each thread: instances built on several threads at once never
+// join each other's graphs.
 #pragma once
 
 #include "VX/VX_Chain.h"
 #include "VX/VX_Object.h"
+#include "VX/VX_Shared.h"
+#include "VX/VX_Thread_Word.h"
 
 class VX_Effect;
 
@@ -16,7 +20,7 @@ public:
     VX_Soundpipe();
     ~VX_Soundpipe() override;
 
-    int32_t blockLength = 0;
+    VX_Shared<int32_t> blockLength{0};
     VX_Chain nodes;                      // processing order
     VX_Effect* insertionPoint = nullptr; // new nodes go before it; null: at the end
     VX_Chain buffers;                    // creation order
@@ -27,8 +31,8 @@ public:
     // Zeroes every buffer's main array and resets every node's signal state.
     void clear();
 
-    // The soundpipe that new buffers and nodes join, or null.
-    static VX_Soundpipe* current;
+    // The soundpipe that new buffers and nodes made on this thread join, or null.
+    static VX_Thread_Word<VX_Soundpipe*> current;
 };
 
 extern const VX_Option_Entry VX_Soundpipe_options[];

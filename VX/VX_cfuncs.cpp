@@ -47,9 +47,9 @@ int VX_message_box(const char* text, const char* caption, unsigned type) {
 
 int VX_error_func(const char* file, int line, const char* proc, const char* date, const char* time,
                   const char* message) {
-    // One static text, as the report always was: two threads reporting at once would mix it.
-    // Reports come from the user-interface thread and from audio set-up only.
-    static char text[4096];
+    // A text of its own for every report: instances are made and closed on several threads at
+    // once, and the box is closed before the report returns.
+    char text[4096];
     std::snprintf(text,
                   sizeof text,
                   "Error: %s\nFile: %s\nLine: %d\nProc: %s\nDate: %s\nTime: %s",

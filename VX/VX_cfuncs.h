@@ -42,8 +42,8 @@ int VX_message_box(const char* text, const char* caption, unsigned type);
 // Returns the previous sink.
 VX_Message_Box VX_set_message_box(VX_Message_Box sink);
 
-// Formats "Error: ...\nFile: ...\nLine: ...\nProc: ...\nDate: ...\nTime: ..." into a static
-// buffer and shows it in a box captioned "ERROR" with a single OK button.
+// Formats "Error: ...\nFile: ...\nLine: ...\nProc: ...\nDate: ...\nTime: ..." into a text of
+// 4096 bytes of its own and shows it in a box captioned "ERROR" with a single OK button.
 int VX_error_func(const char* file, int line, const char* proc, const char* date, const char* time,
                   const char* message);
 

@@ -28,6 +28,30 @@ const char* VX_word_copy(const char* begin, const char* end) {
 
 namespace {
 
+// The object each command running on this thread works on, innermost first: a handler may run
+// commands of its own. A destructor marks every one that works on the object it ends.
+struct Watch {
+    const VX_Object* object = nullptr;
+    bool gone = false;
+    Watch* outer = nullptr;
+};
+VX_Thread_Word<Watch*> running;
+// The object that the last command to finish on this thread deleted, or null.
+VX_Thread_Word<const VX_Object*> lastDeleted;
+
+// Registers a command's watch for as long as the command runs.
+class Watching {
+public:
+    Watching() : watch{nullptr, false, running} { running = &watch; }
+    ~Watching() {
+        running = watch.outer;
+        lastDeleted = watch.gone ? watch.object : nullptr;
+    }
+    Watching(const Watching&) = delete;
+    Watching& operator=(const Watching&) = delete;
+    Watch watch;
+};
+
 struct Run {
     int flags;
     const char* command;
@@ -35,6 +59,7 @@ struct Run {
     int capacity;
     int length = 0;
     va_list* args;
+    Watch* watch;
 
     bool text() const { return flags & VX_CMD_TEXT; }
     bool pointers() const { return flags & VX_CMD_POINTERS; }
@@ -175,6 +200,14 @@ VX_value handlerValue(const Value& val) {
     return VX_value::string(word);
 }
 
+// An option after a handler deleted the command's object would work on freed memory.
+VX_error objectGone(const char* command, const char* name) {
+    std::printf("tqrun: %s\n", command);
+    std::printf("tqrun: object deleted before '%s'\n", name);
+    std::fflush(stdout);
+    return VX_ERROR_PARAM_REQUIRED;
+}
+
 VX_error paramNotFound(const char* command, const char* name) {
     std::printf("tqrun: %s\n", command);
     std::printf("tqrun: param '%s' not found\n", name);
@@ -185,6 +218,7 @@ VX_error paramNotFound(const char* command, const char* name) {
 // Carries out one option on the object. `name` is the option word without its "-".
 VX_error carryOut(Run& run, const VX_Option_Entry* table, VX_Object* target, const char* name,
                   const Value& val) {
+    if (run.watch->gone) return objectGone(run.command, name);
     VX_Option_Func handler = VX_find_option(table, name);
     if (!handler) return paramNotFound(run.command, name);
     // The language has no types and no liveness checks; a null target is the one mistake it
@@ -207,8 +241,18 @@ VX_error carryOut(Run& run, const VX_Option_Entry* table, VX_Object* target, con
 
 } // namespace
 
+bool VX_cmd_deleted_its_object() {
+    return lastDeleted != nullptr;
+}
+
+void VX_cmd_object_gone(const VX_Object* object) {
+    for (Watch* w = running; w; w = w->outer)
+        if (w->object == object) w->gone = true;
+}
+
 VX_error VX_vcmd(int flags, const char* command, char* result, int* capacity, va_list* args) {
-    Run run{flags, command, result, capacity ? *capacity : 0, 0, args};
+    Watching watching;
+    Run run{flags, command, result, capacity ? *capacity : 0, 0, args, &watching.watch};
     if (!result) run.flags &= ~VX_CMD_TEXT;
     if (run.text()) std::memset(result, 0, static_cast<size_t>(run.capacity));
 
@@ -246,6 +290,7 @@ VX_error VX_vcmd(int flags, const char* command, char* result, int* capacity, va
                 // Lookup starts at the named class, else at the class the object was made
                 // through; a null reference without a class can still be deleted.
                 if (!named) table = target ? target->vxClass : VX_Object_options;
+                watching.watch.object = target;
             } else {
                 if (!named || !table->handler.create) {
                     std::printf("tqrun: command '%s' cannot create an object\n", command);
@@ -258,6 +303,7 @@ VX_error VX_vcmd(int flags, const char* command, char* result, int* capacity, va
                     target->vxClass = table;
                     target->vxCommand = command;
                 }
+                watching.watch.object = target;
                 if (run.text()) run.appendReference(target);
                 if (run.pointers()) run.storeObject(target);
             }

@@ -3,13 +3,16 @@
 //
 // Threads: commands run on the thread that owns the object tree (the plug-in's constructor,
 // the editor's message handling, the host's parameter calls). The interpreter's only state
-// between calls is VX_specialobject and the pool of value words (guarded by a mutex); two
-// threads must never run commands on the same objects at once.
+// between calls is VX_specialobject (one per thread) and the pool of value words (shared,
+// guarded by a mutex); threads may run commands at once on objects of their own, never two
+// threads on the same objects.
 #pragma once
 
 #include "VX/VX_cfuncs.h"
 
 #include <cstdarg>
+
+class VX_Object;
 
 enum : int {
     VX_CMD_TEXT = 1,     // write the results as text into the result buffer
@@ -26,6 +29,15 @@ VX_error VX_vcmd(int flags, const char* command, char* result, int* capacity, va
 
 // Runs a command and writes its results as text instead of through pointers.
 VX_error VX_cmd_text(char* result, int* capacity, const char* format, ...);
+
+// Whether the last command this thread completed or stopped deleted the object it worked on
+// ("x -delete", "VX_Buffer -delete"). A command whose object a handler deleted stops there: an
+// option after it gives VX_ERROR_PARAM_REQUIRED.
+bool VX_cmd_deleted_its_object();
+
+// Called by every object's destructor: the commands running on this thread that work on the
+// object learn that it is gone.
+void VX_cmd_object_gone(const VX_Object* object);
 
 // Keeps a terminated copy of a word of a command text for as long as the program runs; equal
 // words share one copy. Handlers may keep the pointers they are given.

@@ -1,6 +1,8 @@
 // Conversions and floating-point set-up shared by the nodes, so that every target computes the
-// same bits.
+// same bits, and the reading of numeric options.
 #pragma once
+
+#include "VX/VX_value.h"
 
 #include <cstdint>
 
@@ -10,6 +12,14 @@ inline int32_t VX_trunc32(long double x) {
     if (!(x >= -9223372036854775808.0L && x < 9223372036854775808.0L)) return 0;
     return static_cast<int32_t>(
         static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(x))));
+}
+
+// Truncates toward zero and stops at the ends of the 32-bit range; NaN gives 0. Equals
+// VX_trunc32 wherever the value fits.
+inline int32_t VX_trunc_sat(long double x) {
+    if (x >= 2147483647.0L) return INT32_MAX;
+    if (x <= -2147483648.0L) return INT32_MIN;
+    return VX_trunc32(x);
 }
 
 // Truncation toward zero to a 32-bit integer of a value known to fit; out of range (and NaN) it
@@ -38,3 +48,38 @@ private:
     unsigned short saved;
 #endif
 };
+
+// Numeric options accept an integer or a float; anything else (a query, a word, a reference)
+// leaves the field as it was and gives false. The field may be a plain or a shared word.
+
+// An integer field: a float is truncated toward zero keeping the low 32 bits.
+template <typename Field> bool VX_take_int(Field& field, const VX_value& v) {
+    if (v.type == VX_TYPE_INT)
+        field = v.value.i;
+    else if (v.type == VX_TYPE_FLOAT)
+        field = VX_trunc32(v.value.f);
+    else
+        return false;
+    return true;
+}
+
+// An on/off field: any number other than 0 is on.
+template <typename Field> bool VX_take_flag(Field& field, const VX_value& v) {
+    if (!v.isNumber()) return false;
+    field = v.type == VX_TYPE_FLOAT ? v.value.f != 0.0f : v.value.i != 0;
+    return true;
+}
+
+// A float field: an integer is converted to float first.
+template <typename Field> bool VX_take_float(Field& field, const VX_value& v) {
+    if (!v.isNumber()) return false;
+    field = v.asFloat();
+    return true;
+}
+
+// A double field taken from the value as a float (an integer becomes a float first).
+template <typename Field> bool VX_take_double(Field& field, const VX_value& v) {
+    if (!v.isNumber()) return false;
+    field = static_cast<double>(v.asFloat());
+    return true;
+}

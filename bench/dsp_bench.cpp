@@ -3,7 +3,7 @@
 // arithmetic, nothing else) and a double-precision transposed direct-form II cascade of the
 // same third-order Butterworth high-pass, the usual way of computing it.
 #include "bench_main.h"
-#include "highpass_graph.h"
+#include "plugin/highpass_graph.h"
 
 #include "VX/VX.h"
 
@@ -112,19 +112,20 @@ void BM_kern_fade(benchmark::State& state) {
 
 // The plug-in's graph at 1000 Hz and 44100 Hz over a block of noise.
 struct Graph : HighpassGraph {
-    explicit Graph(bool floating) : HighpassGraph(n, 44100, 1000.0) {
-        if (floating) VX_cmd("%o -a floating", bp);
+    explicit Graph(bool floating) : HighpassGraph(n) {
+        setClock(44100);
+        setCutoff(1000.0);
+        if (floating) VX_cmd("%o -a floating", bandpass);
         const auto x = noise(4, 1 << 29);
-        std::memcpy(in->main, x.data(), sizeof(int32_t) * n);
+        std::memcpy(input->main, x.data(), sizeof(int32_t) * n);
     }
 };
 
 void BM_graph_third_order(benchmark::State& state) {
     Graph g(false);
     for (auto _ : state) {
-        g.sp->blockLength = n;
-        g.sp->process();
-        benchmark::DoNotOptimize(g.out->main);
+        g.runBlock(n);
+        benchmark::DoNotOptimize(g.output->main);
     }
     torv_bench_count(state);
 }
@@ -132,9 +133,8 @@ void BM_graph_third_order(benchmark::State& state) {
 void BM_graph_third_order_floating(benchmark::State& state) {
     Graph g(true);
     for (auto _ : state) {
-        g.sp->blockLength = n;
-        g.sp->process();
-        benchmark::DoNotOptimize(g.out->main);
+        g.runBlock(n);
+        benchmark::DoNotOptimize(g.output->main);
     }
     torv_bench_count(state);
 }

@@ -7,9 +7,9 @@
 // smaller host blocks are called several times per iteration, a 4096-sample block once every
 // eighth iteration.
 #include "bench_main.h"
-#include "highpass_graph.h"
 
 #include "VX/VX.h"
+#include "plugin/highpass_graph.h"
 #include "plugin/vst/vst_abi.h"
 
 #include <algorithm>
@@ -84,14 +84,15 @@ void BM_effect_processReplacing(benchmark::State& state) {
 // chunks of at most 512 samples, as the effect runs it.
 void BM_graph_alone(benchmark::State& state) {
     const int64_t block = state.range(0);
-    HighpassGraph g(512, static_cast<int>(sampleRate), 239.47897);
+    HighpassGraph g(512);
+    g.setClock(static_cast<int32_t>(sampleRate));
+    g.setCutoff(239.47897);
     const std::vector<float> x = noise(512);
-    for (int i = 0; i < 512; ++i) g.in->main[i] = static_cast<int32_t>(x[i] * 1073741824.0f);
+    for (int i = 0; i < 512; ++i) g.input->main[i] = static_cast<int32_t>(x[i] * 1073741824.0f);
     runBlocks(state, block, [&] {
         for (int64_t done = 0; done < block; done += 512) {
-            g.sp->blockLength = static_cast<int32_t>(std::min<int64_t>(512, block - done));
-            g.sp->process();
-            benchmark::DoNotOptimize(g.out->main);
+            g.runBlock(static_cast<int32_t>(std::min<int64_t>(512, block - done)));
+            benchmark::DoNotOptimize(g.output->main);
         }
     });
 }

@@ -4,6 +4,7 @@
 // copyBuffer's once before measuring, so both sides compute the same bits.
 #include "bench_main.h"
 
+// The audio runtime is a library of its own (vx_rts), outside VX/VX.h: its header.
 #include "VX/Rts/VX_Rts.h"
 
 #include <cstdint>

@@ -3,6 +3,11 @@
 # Warnings on and clean; arithmetic evaluated exactly as written (no contraction into fused
 # multiply-adds), so that the fixed-point and floating paths give the same bits on every target.
 add_compile_options(-Wall -Wextra -ffp-contract=off)
+# CI builds (scripts/test) fail on any warning. Third-party sources are compiled with their
+# warnings off (-w, below and in bench/), so this holds for the project's own code only.
+if(TORV_WERROR)
+    add_compile_options(-Werror)
+endif()
 
 # GCC 12 reports -Wrestrict inside std::string's operator+ when it inlines it at -O2 (a known
 # false positive of that release); the warning stays on for every other compiler.
@@ -22,6 +27,14 @@ if(TORV_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
                         -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(TORV_TSAN)
+    if(TORV_SANITIZE)
+        message(FATAL_ERROR "TORV_TSAN and TORV_SANITIZE exclude each other")
+    endif()
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
 endif()
 
 if(TORV_FUZZ)

@@ -1,7 +1,8 @@
 // Fuzzes the interpreter: creation commands of registered classes with arbitrary option words
-// and values, a query of everything, then deletion of what was made. Options that take object
-// references get real objects (a window, a meter line, a variable, a callback; see
-// widget_world.h), and the mouse then works the window the widgets were attached to.
+// and values ("-delete" now and then anywhere among them), a query of everything, then deletion
+// of what was left. Options that take object references get real objects (a window, a meter
+// line, a variable, a callback; see widget_world.h), and the mouse then works the window the
+// widgets were attached to.
 #include "command_builder.h"
 #include "widget_world.h"
 
@@ -30,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         void* args[6] = {};
         int argCount = 0;
         for (uint32_t n = in.below(6); n > 0; --n) {
-            const std::string option = fuzzOption(in, cls);
+            // Options after a "-delete" must never reach the deleted object.
+            const std::string option = in.below(8) == 0 ? "-delete" : fuzzOption(in, cls);
             cmd += ' ';
             cmd += option;
             if (in.byte() & 1) {
@@ -56,10 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     args[4],
                     args[5]);
         // The created object's reference is the first word of a result that starts with one.
-        if (text[0] == '0' && text[1] == 'x') {
-            void* obj = reinterpret_cast<void*>(std::strtoull(text + 2, nullptr, 16));
-            if (obj) made.push_back(obj);
-        }
+        void* obj = nullptr;
+        if (text[0] == '0' && text[1] == 'x')
+            obj = reinterpret_cast<void*>(std::strtoull(text + 2, nullptr, 16));
+        if (VX_cmd_deleted_its_object())
+            std::erase(made, obj); // "VX_Soundpipe current" may have named an earlier one
+        else if (obj)
+            made.push_back(obj);
     }
     world.gestures(in);
     // "VX_Soundpipe current" hands out an object made earlier: delete each object once, the

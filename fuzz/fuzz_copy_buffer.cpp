@@ -5,6 +5,7 @@
 // their significant bits, and copies between equal integer formats unchanged.
 #include "command_builder.h"
 
+// The audio runtime is a library of its own (vx_rts), outside VX/VX.h: its header.
 #include "VX/Rts/VX_Rts.h"
 
 #include <cmath>

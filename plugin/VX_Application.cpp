@@ -1,9 +1,13 @@
 #include "plugin/VX_Application.h"
 
-#include "VX/VX_numeric.h"
+#include "plugin/highpass_law.h"
+#include "plugin/preset_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+
+namespace law = highpass_law;
 
 // ---- Param -----------------------------------------------------------------------------------
 
@@ -24,13 +28,13 @@ void VX_Application::Param::writeName(char* text, size_t size) {
 void VX_Application::Param::writeValue(char* text, size_t size) {
     switch (type) {
     case VX_TYPE_INT:
-        std::snprintf(text, size, "%i", value.i);
+        law::displayInteger(text, size, value.i, "");
         break;
     case VX_TYPE_FLOAT:
-        std::snprintf(text, size, "%f", static_cast<double>(value.f));
+        law::displayFloat(text, size, value.f, "");
         break;
     case VX_TYPE_SWITCH:
-        std::snprintf(text, size, "%s", value.i != 0 ? "On" : "Off");
+        law::displaySwitch(text, size, value.i != 0);
         break;
     default:
         if (size) *text = 0;
@@ -50,12 +54,12 @@ void VX_Application::Param::changed(void*) {
 
 namespace {
 
-void setUpParam(VX_Application::Param& p, VX_Application* owner, const char* name,
-                const char* unit) {
-    p.owner = owner;
+void setUpParam(VX_Application::Param& p, const char* name, const char* unit, int32_t type) {
     std::snprintf(p.name, sizeof p.name, "%s", name);
     std::memset(p.unit, 0, sizeof p.unit);
     std::snprintf(p.unit, sizeof p.unit, "%s", unit);
+    p.type = type;
+    p.value.raw = 0;
 }
 
 } // namespace
@@ -72,36 +76,17 @@ void VX_Application::build() {
     // The editor panel: the control group (190 x 170) with a 10-pixel frame and the header.
     width = 190 + 20;
     height = 170 + 66;
-    blockLength = 512;
-
-    VX_cmd("VX_Soundpipe -bl %i -b", &soundpipe, blockLength, nullptr);
-    VX_cmd("VX_Buffer -t %o", &bufIn, "buf_i");
-    VX_cmd("VX_Buffer -t %o", &lpfBuffer, "lpf_buffer");
-    // Processing order: the bypass copy, overwritten by the high-pass while it is on, from
-    // which the band-pass of the input is subtracted: together a third-order high-pass. With
-    // both filters off the copy passes the input through.
-    VX_cmd("VX_Effect_Copy -i %o -o %o", &bypassCopy, bufIn, lpfBuffer);
-    VX_cmd("VX_Effect_Hipass -i %o -o %o", &hipass, bufIn, lpfBuffer);
-    VX_cmd("VX_Effect_Bapass -i %o -o %o -q .618 -mode sub", &bapass, bufIn, lpfBuffer);
-    VX_cmd("VX_Buffer -t %o", &bufOut, "buf_o");
-    VX_cmd("VX_Effect_Copy -i %o -o %o", &outCopy, lpfBuffer, bufOut);
-    // Another instance must never add its objects to this graph.
-    if (soundpipe) VX_cmd("VX_Soundpipe %o -e", soundpipe, nullptr);
-    if (VX_Soundpipe::current == soundpipe) VX_Soundpipe::current = nullptr;
+    graph = std::make_unique<HighpassGraph>();
 
     Param& state = params[paramState];
-    setUpParam(state, this, "State", "On");
-    std::snprintf(state.unit + 10, sizeof state.unit - 10, "%s", "Off");
-    state.type = VX_TYPE_SWITCH;
-    state.value.raw = 0;
-    state.value.i = 1;
+    setUpParam(state, law::stateName, law::stateOn, VX_TYPE_SWITCH);
+    std::snprintf(state.unit + 10, sizeof state.unit - 10, "%s", law::stateOff);
+    state.value.i = law::initialState;
     state.widget = nullptr;
 
     Param& frequency = params[paramFrequency];
-    setUpParam(frequency, this, "Frequency", "Hz");
-    frequency.type = VX_TYPE_FLOAT;
-    frequency.value.raw = 0;
-    frequency.value.f = 1500.0f;
+    setUpParam(frequency, law::frequencyName, law::frequencyUnit, VX_TYPE_FLOAT);
+    frequency.value.f = law::initialKnobValue;
     frequency.widget = widgets[slotKnob];
 
     state.apply(this);
@@ -119,53 +104,53 @@ void VX_Application::detach() {
         if (w) VX_cmd("VX_Wid %o -win 0", w);
 }
 
-namespace {
-
-template <typename T> void deleteByCommand(T*& object) {
-    if (object) VX_cmd("%o -delete", object);
-    object = nullptr;
-}
-
-} // namespace
-
 void VX_Application::destroy() {
-    for (int slot = slotCount - 1; slot >= 0; --slot) deleteByCommand(widgets[slot]);
+    for (int slot = slotCount - 1; slot >= 0; --slot) {
+        if (widgets[slot]) VX_cmd("%o -delete", widgets[slot]);
+        widgets[slot] = nullptr;
+    }
     for (Param& p : params) p.widget = nullptr;
     window = nullptr;
-    // Whoever made an object by command deletes it: nodes first (each leaves the soundpipe's
-    // chain), then the buffers they used, then the soundpipe itself.
-    deleteByCommand(outCopy);
-    deleteByCommand(bapass);
-    deleteByCommand(hipass);
-    deleteByCommand(bypassCopy);
-    deleteByCommand(bufOut);
-    deleteByCommand(lpfBuffer);
-    deleteByCommand(bufIn);
-    deleteByCommand(soundpipe);
+    graph.reset();
+}
+
+// ---- The graph -------------------------------------------------------------------------------
+
+void VX_Application::runGraph(float** inputs, float** outputs, int32_t frames) {
+    if (!outputs || !outputs[0] || !outputs[1] || frames <= 0) return;
+    const float* in = inputs ? inputs[0] : nullptr;
+    if (graph) {
+        graph->runHost(in, outputs[0], outputs[1], frames);
+    } else {
+        std::fill(outputs[0], outputs[0] + frames, 0.0f);
+        std::fill(outputs[1], outputs[1] + frames, 0.0f);
+    }
+}
+
+void VX_Application::clearGraph() {
+    if (graph) graph->clear();
+}
+
+void VX_Application::setClock(int32_t rate) {
+    sampleRateHz = rate;
+    if (graph) graph->setClock(rate);
 }
 
 // ---- Parameters ------------------------------------------------------------------------------
 
 void VX_Application::knobRange(float& mn, float& mx) {
-    mn = knobMinimum;
-    mx = knobMaximum;
+    mn = law::knobMinimum;
+    mx = law::knobMaximum;
     if (VX_Object* knob = widgets[slotKnob]) {
         VX_cmd("%o -mn", knob, &mn);
         VX_cmd("%o -mx", knob, &mx);
     }
 }
 
-void* VX_Application::applyData(const Param& p) {
-    if (p.widget) {
-        void* data = nullptr;
-        VX_cmd("%o -dat", p.widget, &data);
-        if (data) return data;
-    }
-    return this;
-}
-
 void VX_Application::applyParam(Param& p) {
-    p.apply(applyData(p));
+    void* data = nullptr;
+    if (p.widget) VX_cmd("%o -dat", p.widget, &data);
+    p.apply(data ? data : this);
 }
 
 void VX_Application::setParameterNormalised(int32_t index, float x) {
@@ -174,19 +159,17 @@ void VX_Application::setParameterNormalised(int32_t index, float x) {
     if (!std::isfinite(x)) return;
     Param& p = params[index];
     switch (p.type) {
-    case VX_TYPE_INT: {
-        const double span = static_cast<double>(p.maximum) - p.minimum + 0.999999999;
-        p.value.i = VX_trunc32(static_cast<double>(x) * span + p.minimum);
+    case VX_TYPE_INT:
+        p.value.i = law::integerValue(x, p.minimum, p.maximum);
         break;
-    }
     case VX_TYPE_FLOAT: {
         float mn, mx;
         knobRange(mn, mx);
-        p.value.f = mn + x * (mx - mn);
+        p.value.f = law::knobValue(x, mn, mx);
         break;
     }
     case VX_TYPE_SWITCH:
-        p.value.i = x > 0.5f ? 1 : 0;
+        p.value.i = law::switchValue(x) ? 1 : 0;
         break;
     default:
         return;
@@ -199,12 +182,11 @@ float VX_Application::getParameterNormalised(int32_t index) {
     const Param& p = params[index];
     switch (p.type) {
     case VX_TYPE_INT:
-        return static_cast<float>((p.value.i - static_cast<double>(p.minimum) + 0.5) /
-                                  (static_cast<double>(p.maximum) - p.minimum + 1.0));
+        return law::integerNormalised(p.value.i, p.minimum, p.maximum);
     case VX_TYPE_FLOAT: {
         float mn, mx;
         knobRange(mn, mx);
-        return mx != mn ? (p.value.f - mn) / (mx - mn) : 0.0f;
+        return law::normalised(p.value.f, mn, mx);
     }
     case VX_TYPE_SWITCH:
         return p.value.i != 0 ? 1.0f : 0.0f;
@@ -223,11 +205,11 @@ void VX_Application::writeParameterLabel(int32_t index, char* text, size_t size)
     if (!text || size == 0) return;
     std::memset(text, 0, size);
     if (index < 0 || index >= paramCount) return;
-    const Param& p = params[index];
+    Param& p = params[index];
     if (p.type == VX_TYPE_SWITCH)
-        std::snprintf(text, size, "%s/%s", p.unit, p.unit + 10);
+        law::labelSwitch(text, size, p.unit, p.unit + 10);
     else if (p.type == VX_TYPE_INT || p.type == VX_TYPE_FLOAT)
-        std::snprintf(text, size, "%s", p.unit);
+        p.writeUnit(text, size);
 }
 
 void VX_Application::writeParameterDisplay(int32_t index, char* text, size_t size) {
@@ -235,20 +217,12 @@ void VX_Application::writeParameterDisplay(int32_t index, char* text, size_t siz
     std::memset(text, 0, size);
     if (index < 0 || index >= paramCount) return;
     const Param& p = params[index];
-    const char* space = p.unit[0] ? " " : "";
-    switch (p.type) {
-    case VX_TYPE_INT:
-        std::snprintf(text, size, "%d%s%s", p.value.i, space, p.unit);
-        break;
-    case VX_TYPE_FLOAT:
-        std::snprintf(text, size, "%f%s%s", static_cast<double>(p.value.f), space, p.unit);
-        break;
-    case VX_TYPE_SWITCH:
-        std::snprintf(text, size, "%s", p.value.i != 0 ? "On" : "Off");
-        break;
-    default:
-        break;
-    }
+    if (p.type == VX_TYPE_INT)
+        law::displayInteger(text, size, p.value.i, p.unit);
+    else if (p.type == VX_TYPE_FLOAT)
+        law::displayFloat(text, size, p.value.f, p.unit);
+    else if (p.type == VX_TYPE_SWITCH)
+        law::displaySwitch(text, size, p.value.i != 0);
 }
 
 // ---- Change hooks ----------------------------------------------------------------------------
@@ -268,38 +242,32 @@ void VX_Application::stateChanged() {
     Param& state = params[paramState];
     // The button writes a plain integer; the parameter stays an on/off switch for the host.
     const bool on = state.type == VX_TYPE_FLOAT ? state.value.f != 0.0f : state.value.i != 0;
-    const int32_t s = on ? 1 : 0;
     state.value.raw = 0;
-    state.value.i = s;
+    state.value.i = on ? 1 : 0;
     state.type = VX_TYPE_SWITCH;
 
-    if (widgets[slotStateButton]) VX_cmd("VX_Wid_Butt %o -val %i", widgets[slotStateButton], s);
+    if (widgets[slotStateButton])
+        VX_cmd("VX_Wid_Butt %o -val %i", widgets[slotStateButton], state.value.i);
     for (Slot slot : {slotCutoffLabel, slotKnob, slotReadout})
-        if (widgets[slot]) VX_cmd("VX_Wid %o -enabled %i", widgets[slot], s);
-    // The nodes fade in or out over the next block.
-    if (hipass) VX_cmd("VX_Effect %o -on %i", hipass, s);
-    if (bapass) VX_cmd("VX_Effect %o -on %i", bapass, s);
+        if (widgets[slot]) VX_cmd("VX_Wid %o -enabled %i", widgets[slot], state.value.i);
+    if (graph) graph->setOn(on);
 }
 
 void VX_Application::frequencyChanged() {
     const float v = params[paramFrequency].asFloat();
     float mn, mx;
     knobRange(mn, mx);
-    // The cutoff follows the square of the knob position, which spreads the low frequencies
-    // over most of the knob's travel.
-    const float t = mx != mn ? (v - mn) / (mx - mn) : 0.0f;
-    const float t2 = t * t;
-    const float f = (mx - mn) * t2 + mn;
-    cutoff = f;
+    cutoff = law::cutoff(v, mn, mx);
 
-    if (hipass) VX_cmd("%o -f %f", hipass, static_cast<double>(f));
-    if (bapass) VX_cmd("%o -f %f", bapass, static_cast<double>(f));
+    if (graph) graph->setCutoff(cutoff);
     if (widgets[slotKnob])
         VX_cmd("VX_Wid_Knob %o -val %f", widgets[slotKnob], static_cast<double>(v));
     // The read-out keeps a reference to this text, so it is rewritten in place.
-    std::snprintf(readout, sizeof readout, "%.0f Hz", static_cast<double>(f));
+    law::readout(readout, sizeof readout, cutoff);
     if (widgets[slotReadout]) VX_cmd("VX_Wid_Text %o -text %s", widgets[slotReadout], readout);
 }
+
+// ---- Presets ---------------------------------------------------------------------------------
 
 void VX_Application::presetButton(Slot slot, bool forSaving) {
     if (widgets[slot]) VX_cmd("VX_Wid_Butt %o -val %i", widgets[slot], 1);
@@ -314,4 +282,46 @@ void VX_Application::presetButton(Slot slot, bool forSaving) {
 
 const char* VX_Application::choosePresetPath(bool) {
     return nullptr;
+}
+
+namespace {
+
+void showError(const char* message) {
+    if (message) VX_message_box(message, "Error", VX_MB_ICONERROR);
+}
+
+} // namespace
+
+void VX_Application::loadPreset(const char* path) {
+    if (!path || !*path) return;
+    const PresetRead r = readPresetFile(path);
+    if (!r.haveState) {
+        showError(r.message);
+        return;
+    }
+    VX_bits f{.raw = 0};
+    f.u = r.frequency;
+    float mn, mx;
+    knobRange(mn, mx);
+    if (r.haveFrequency && !(f.f >= mn && f.f <= mx)) {
+        // The effect never writes a frequency off its knob (nor one that is not a number):
+        // taking it would leave the filters with a cutoff they cannot have.
+        showError("Bad content in preset file.");
+        return;
+    }
+    Param& s = params[paramState];
+    s.value.raw = 0;
+    s.value.u = r.state;
+    applyParam(s);
+    if (r.haveFrequency) {
+        Param& p = params[paramFrequency];
+        p.value = f;
+        applyParam(p);
+    }
+    showError(r.message);
+}
+
+void VX_Application::savePreset(const char* path) {
+    if (!path || !*path) return;
+    showError(writePresetFile(path, params[paramState].value.u, params[paramFrequency].value.u));
 }

@@ -1,15 +1,20 @@
-// The effect as a framework application: it builds the signal graph by commands, holds the two
-// parameters and keeps the nodes (and, with an editor, the widgets) in step with them.
+// The effect as a framework application: the binder between the host layer, the two
+// parameters, the signal graph and the editor's widgets. A parameter change, from the host, a
+// widget or a preset, runs the parameter's change hook, which gives the new value to the graph
+// and to the widgets that show it. What the values mean is the parameter law
+// (plugin/highpass_law.h); the graph is plugin/highpass_graph.h, the preset file format
+// plugin/preset_file.h.
 //
 // Threads: building, destroying, parameter changes and presets run on the host's
-// user-interface thread (or whichever thread the host automates from); process() runs on the
-// audio thread. Parameter hooks change single words in the nodes that the next block reads.
+// user-interface thread (or whichever thread the host automates from); runGraph() runs on the
+// audio thread. The hooks change shared words of the nodes, which the next block reads.
 #pragma once
 
 #include "VX/VX.h"
+#include "plugin/highpass_graph.h"
 
 #include <cstddef>
-#include <cstdio>
+#include <memory>
 
 class VX_Application : public VX_Apptpl {
 public:
@@ -37,7 +42,8 @@ public:
         VX_Application* owner = nullptr;
     };
 
-    // Widget slots, in attach order (earlier slots are drawn underneath).
+    // Widget slots, in attach order (earlier slots are drawn underneath). Empty slots are
+    // skipped by attach, detach and destroy.
     enum Slot {
         slotBackground,
         slotOuterLeftTop,
@@ -71,20 +77,15 @@ public:
 
     enum ParamIndex { paramState, paramFrequency, paramCount };
 
-    // The knob's range when there is no knob to ask.
-    static constexpr float knobMinimum = 20.0f;
-    static constexpr float knobMaximum = 10000.0f;
-    // Host samples in [-1, 1] map to +-2^30 in the graph, leaving one bit of headroom.
-    static constexpr float toFixed = 1073741824.0f;
-    static constexpr float fromFixed = 9.313226e-10f; // 2^-30
-
     VX_Application();
     ~VX_Application() override;
 
+    // The graph, then the parameters, whose hooks run once to bring the graph (and the
+    // widgets) into the initial state.
     void build() override;
     void attach(VX_Win* win) override;
     void detach() override;
-    // Deletes the widgets, then the graph's nodes, buffers and soundpipe.
+    // Deletes the widgets, then the graph.
     void destroy() override;
 
     // Host side of the parameters; out-of-range indices are ignored.
@@ -95,7 +96,8 @@ public:
     void writeParameterLabel(int32_t index, char* text, size_t size);
     void writeParameterDisplay(int32_t index, char* text, size_t size);
 
-    // Runs the graph over the host's block in chunks of at most one graph block. [audio thread]
+    // The host's block through the graph: first input channel in, both outputs out; silence
+    // without a graph. [audio thread]
     void runGraph(float** inputs, float** outputs, int32_t frames);
     // Zeroes every buffer and resets every node.
     void clearGraph();
@@ -108,26 +110,11 @@ public:
     // The path for a preset to load or save, or null when none was chosen.
     virtual const char* choosePresetPath(bool forSaving);
 
-    // The preset code's file reads and writes; tests replace them to make them fail.
-    struct FileIo {
-        size_t (*read)(void* data, size_t size, size_t count, std::FILE* file);
-        size_t (*write)(const void* data, size_t size, size_t count, std::FILE* file);
-    };
-    static FileIo fileIo;
-
     int32_t width = 0; // editor size in pixels
     int32_t height = 0;
-    int32_t blockLength = 0;
     int32_t sampleRateHz = 0; // as the host last set it
 
-    VX_Soundpipe* soundpipe = nullptr;
-    VX_Buffer* bufIn = nullptr;
-    VX_Buffer* bufOut = nullptr;
-    VX_Buffer* lpfBuffer = nullptr;
-    VX_Effect* hipass = nullptr;
-    VX_Effect* bapass = nullptr;
-    VX_Effect* outCopy = nullptr;
-    VX_Effect* bypassCopy = nullptr;
+    std::unique_ptr<HighpassGraph> graph;
 
     VX_Object* widgets[slotCount] = {};
     VX_Win* window = nullptr;
@@ -147,8 +134,8 @@ private:
     void stateChanged();
     void frequencyChanged();
     void presetButton(Slot slot, bool forSaving);
+    // The knob's range: the knob's own, or the law's without a knob.
     void knobRange(float& mn, float& mx);
-    // The data pointer a parameter's apply is given: its widget's, or the application.
-    void* applyData(const Param& p);
+    // Runs a parameter's apply with the data pointer its widget gives, or the application.
     void applyParam(Param& p);
 };

@@ -2,8 +2,6 @@
 
 #include "plugin/torv_strings.h"
 
-#include "VX/VX_numeric.h"
-
 #include <cstdio>
 #include <cstring>
 
@@ -26,8 +24,11 @@ void VX_Main_Vst::open() {
 }
 
 void VX_Main_Vst::setSampleRate(float rate) {
+    // A rate of 0, a negative one, one that is not a number or that does not fit the nodes'
+    // 32-bit clock would break the filters: the rate they have stays (NaN fails the test).
+    if (!(rate >= 1.0f && rate < 2147483648.0f)) return;
     AudioEffectX::setSampleRate(rate);
-    setClock(VX_trunc32(rate));
+    setClock(static_cast<int32_t>(rate)); // truncated; the test above keeps it in range
 }
 
 void VX_Main_Vst::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
@@ -90,8 +91,9 @@ VstInt32 VX_Main_Vst::setChunk(void* data, VstInt32 byteSize, bool) {
 }
 
 bool VX_Main_Vst::getEffectName(char* name) {
-    // The host's text holds 32 bytes, the zero included: the name's last letter does not fit.
-    writeText(name, kVstMaxEffectNameLen, torvEffectName);
+    // The interface allows the name 32 characters and its zero, and hosts give at least that
+    // much room: the whole name, every one of its 32 letters.
+    writeText(name, kVstMaxEffectNameLen + 1, torvEffectName);
     return true;
 }
 

@@ -2,11 +2,6 @@
 
 namespace {
 
-// Bits 31 to 62 of the signed 64-bit product: a times a 1.31 coefficient.
-VX_KERN_INLINE uint32_t mul31(uint32_t a, int32_t c) {
-    return static_cast<uint32_t>((static_cast<int64_t>(VX_kern_s(a)) * c) >> 31);
-}
-
 // |x|, wrapping: the magnitude of 0x80000000 stays 0x80000000.
 VX_KERN_INLINE uint32_t magnitude(int32_t x) {
     return x < 0 ? 0u - VX_kern_u(x) : VX_kern_u(x);
@@ -27,7 +22,7 @@ VX_KERN_INLINE void follow(const int32_t* src, int32_t* dst, int32_t* rectified,
         if constexpr (HasRectified) rectified[i] = VX_kern_s(a);
         if constexpr (HasOutput) {
             const int32_t c = a < e ? fall : rise;
-            e += mul31(a - e, c);
+            e += static_cast<uint32_t>(VX_kern_mul31(VX_kern_s(a - e), c)); // bits 31 to 62
             dst[i] = VX_kern_write<Mode>(dst[i], VX_kern_s(e));
         }
     }

@@ -4,15 +4,6 @@
 
 #include "VX/Kernels/VX_kern_mode.h"
 
-// Signed add that sticks at the ends of the range. An overflow needs two operands of the same
-// sign, so the first one's sign tells its direction.
-VX_KERN_INLINE int32_t VX_kern_add_sat(int32_t a, int32_t b) {
-    int32_t sum;
-    const bool overflow = __builtin_add_overflow(a, b, &sum);
-    const int32_t limit = a < 0 ? INT32_MIN : INT32_MAX;
-    return overflow ? limit : sum;
-}
-
 // x.24 product: (a * b) >> 24, or the limit of the product's sign when it needs more than 32
 // bits (bits 55 to 63 of the 64-bit product not all equal).
 VX_KERN_INLINE int32_t VX_kern_mul24(int32_t a, int32_t b) {

@@ -4,10 +4,6 @@ namespace {
 
 constexpr uint32_t ringMask = 0xFFFF; // the ring holds 65536 samples
 
-VX_KERN_INLINE uint32_t mul31(uint32_t a, int32_t c) {
-    return static_cast<uint32_t>((static_cast<int64_t>(VX_kern_s(a)) * c) >> 31);
-}
-
 // Bits 23 to 54 of the 64-bit product: a sum scaled by a 0.23 gain or feedback factor.
 VX_KERN_INLINE uint32_t mul23(uint32_t a, int32_t c) {
     return static_cast<uint32_t>((static_cast<int64_t>(VX_kern_s(a)) * c) >> 23);
@@ -34,7 +30,8 @@ void deline(const int32_t* src, int n, int32_t* ring, int32_t* ringPos, const in
             uint32_t acc = 0;
             while (pc + 1 < programLength && program[pc] != -1) {
                 const uint32_t d = static_cast<uint32_t>(program[pc]);
-                acc += mul31(VX_kern_u(ring[(p + d + 1) & ringMask]), word32(program[pc + 1]));
+                acc += static_cast<uint32_t>(
+                    VX_kern_mul31(ring[(p + d + 1) & ringMask], word32(program[pc + 1])));
                 pc += 2;
             }
             if (pc + 3 >= programLength || program[pc] != -1) break; // a cut-off group

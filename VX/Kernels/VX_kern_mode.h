@@ -20,6 +20,12 @@ VX_KERN_INLINE int32_t VX_kern_s(uint32_t x) {
     return static_cast<int32_t>(x);
 }
 
+// The product of a and a 1.31 coefficient, (a * c) >> 31 (bits 31 and up of the signed 64-bit
+// product). a is a sample or the difference of two, so the product fits in 64 bits.
+VX_KERN_INLINE int64_t VX_kern_mul31(int64_t a, int32_t c) {
+    return (a * c) >> 31;
+}
+
 // Combines the computed value v with the destination sample d as the mode says. Modes that
 // ignore d never read it.
 template <int Mode> VX_KERN_INLINE int32_t VX_kern_write(int32_t d, int32_t v) {
@@ -36,6 +42,45 @@ template <int Mode> VX_KERN_INLINE int32_t VX_kern_write(int32_t d, int32_t v) {
         return VX_kern_s(0u - (ud + uv));
     else
         return VX_kern_s(uv - ud);
+}
+
+// Saturating counterparts, for the filter families whose results feed back into a recursion:
+// a value beyond the 32-bit range stops at its end instead of flipping its sign. Where nothing
+// overflows they give the same bits as the wrapping forms.
+
+// The end of the range on the side of x's sign. x + y overflows only when y has the sign of x,
+// x - y only when it has the other one, and then the exact result has the sign of x: this is
+// where it stops.
+VX_KERN_INLINE int32_t VX_kern_limit_of(int32_t x) {
+    return INT32_MAX ^ (x >> 31);
+}
+VX_KERN_INLINE int32_t VX_kern_add_sat(int32_t x, int32_t y) {
+    int32_t sum;
+    return __builtin_add_overflow(x, y, &sum) ? VX_kern_limit_of(x) : sum;
+}
+VX_KERN_INLINE int32_t VX_kern_sub_sat(int32_t x, int32_t y) {
+    int32_t difference;
+    return __builtin_sub_overflow(x, y, &difference) ? VX_kern_limit_of(x) : difference;
+}
+VX_KERN_INLINE int32_t VX_kern_clamp(int64_t v) {
+    const int32_t low = static_cast<int32_t>(v);
+    return low == v ? low : INT32_MAX ^ static_cast<int32_t>(v >> 63);
+}
+
+// The write step of the saturating families: the mode's formula taken exactly and clamped.
+template <int Mode> VX_KERN_INLINE int32_t VX_kern_write_sat(int32_t d, int32_t v) {
+    if constexpr (Mode == VX_MODE_SET)
+        return v;
+    else if constexpr (Mode == VX_MODE_ADD)
+        return VX_kern_add_sat(d, v);
+    else if constexpr (Mode == VX_MODE_SUB)
+        return VX_kern_sub_sat(d, v);
+    else if constexpr (Mode == VX_MODE_STN)
+        return VX_kern_sub_sat(0, v);
+    else if constexpr (Mode == VX_MODE_ADN)
+        return VX_kern_clamp(-(int64_t{d} + v));
+    else
+        return VX_kern_sub_sat(v, d);
 }
 
 // The six members of a family, in mode order.

@@ -26,7 +26,10 @@ enum VX_Oper : int32_t { VX_OPER_ADD = 0, VX_OPER_SUB = 1, VX_OPER_MUL = 2, VX_O
 inline constexpr int VX_OPER_COUNT = 4;
 extern const char* const VX_oper_names[VX_OPER_COUNT];
 
-// One-pole high-pass: dst = x - b after the one-pole update of b; "set" only. a is 0.32.
+// The one-pole update: b += floor(d a / 2^32 + (a mod 2) / 2) for the whole difference d = x - b
+// (33 bits where it must); the new b lies between b and x.
+// One-pole high-pass: dst = x - b after the update of b, saturated to 32 bits; "set" only. a is
+// 0.32.
 void VX_kern_hipass1(const int32_t* src, int32_t* dst, int n, uint32_t a, int32_t* state);
 
 // One-pole low-pass: dst <- b through the mode. The coefficient is read once per block.
@@ -47,7 +50,9 @@ extern const VX_Kern_Oper VX_kern_oper[VX_OPER_COUNT * VX_MODE_COUNT];
 using VX_Kern_Koef = void (*)(const int32_t* src, int32_t* dst, int n, int32_t k);
 extern const VX_Kern_Koef VX_kern_koef[VX_OPER_COUNT * VX_MODE_COUNT];
 
-// Two-pole section, integer: y = mul31(x - x2, c2) - y2 + mul31(y2, c1) + 2 y1 - 2 mul31(y1, c0).
+// Two-pole section, integer: y = mul31(x - x2, c2) - y2 + mul31(y2, c1) + 2 y1 - 2 mul31(y1, c0)
+// with every term exact (mul31(a, c) = (a c) >> 31) and y saturated to 32 bits; the mode's write
+// saturates too. Where nothing overflows this is the wrapping arithmetic of the other families.
 // Needs n <= 65536. Returns a status, 0.
 using VX_Kern_Bapass = int (*)(const int32_t* src, int32_t* dst, int n, int32_t c0, int32_t c1,
                                int32_t c2, int32_t* x1, int32_t* x2, int32_t* y1, int32_t* y2);

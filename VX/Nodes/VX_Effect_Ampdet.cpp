@@ -4,23 +4,24 @@
 #include "VX/Nodes/VX_node_numbers.h"
 #include "VX/Nodes/VX_node_options.h"
 
-void VX_Effect_Ampdet::updateCoefficient(int32_t& coefficient, float frequency) const {
-    if (clock == 0) return;
-    if (frequency == 0.0f) {
-        coefficient = 0x7FFFFFFF;
-        return;
-    }
+int32_t VX_Effect_Ampdet::coefficientFor(float frequency, int32_t clock) {
+    if (frequency == 0.0f) return 0x7FFFFFFF;
     const double f = frequency;
-    coefficient = VX_trunc32(f * 6746518852.261009 / (f * 3.141592653589793 + clock * 0.5));
+    return VX_trunc32(f * 6746518852.261009 / (f * 3.141592653589793 + clock * 0.5));
 }
 
-void VX_Effect_Ampdet::clockChanged() {
-    updateCoefficient(riseCoefficient, rise);
-    updateCoefficient(fallCoefficient, fall);
+void VX_Effect_Ampdet::updateCoefficients() {
+    coefficients.update([this](Coefficients& set) {
+        const int32_t fs = clock;
+        if (fs == 0) return;
+        set.rise = coefficientFor(rise, fs);
+        set.fall = coefficientFor(fall, fs);
+    });
 }
 
 // Either output may be missing; the block is as long as the input and the outputs present.
 void VX_Effect_Ampdet::process() {
+    coefficients.tryRead(blockSet);
     int32_t n = lengthOf(input);
     if (output) n = std::min(n, lengthOf(output));
     if (rectified) n = std::min(n, lengthOf(rectified));
@@ -28,7 +29,7 @@ void VX_Effect_Ampdet::process() {
     int32_t* out = access(output);
     int32_t* rect = access(rectified);
     if (!in || (!out && !rect) || n <= 0) return;
-    VX_kern_ampdet[mode](in, out, rect, n, riseCoefficient, fallCoefficient, &envelope);
+    VX_kern_ampdet[mode](in, out, rect, n, blockSet.rise, blockSet.fall, &envelope);
 }
 
 namespace {
@@ -55,13 +56,13 @@ VX_value rectifiedOption(VX_Object* o, VX_value v) {
 
 VX_value riseOption(VX_Object* o, VX_value v) {
     VX_Effect_Ampdet* a = self(o);
-    if (VX_take_float(a->rise, v)) a->updateCoefficient(a->riseCoefficient, a->rise);
+    if (VX_take_float(a->rise, v)) a->updateCoefficients();
     return VX_value::real(a->rise);
 }
 
 VX_value fallOption(VX_Object* o, VX_value v) {
     VX_Effect_Ampdet* a = self(o);
-    if (VX_take_float(a->fall, v)) a->updateCoefficient(a->fallCoefficient, a->fall);
+    if (VX_take_float(a->fall, v)) a->updateCoefficients();
     return VX_value::real(a->fall);
 }
 

@@ -19,10 +19,10 @@ int32_t fixedPoint(long double v) {
 // The analogue band-pass B s / (s^2 + B s + w0^2), w0^2 = wL wU, B = wU - wL, discretised
 // with central differences around the middle sample. Every named quantity is computed in
 // extended precision and rounded to double, so that all targets get the same coefficients.
-void VX_Effect_Bapass::updateCoefficients() {
+bool VX_Effect_Bapass::coefficientsFor(float frequency, float q, int32_t clock, Coefficients& set) {
     // An unordered comparison (a NaN) counts as equal: such values are unusable too.
     const auto same = [](float a, float b) { return !(a < b) && !(a > b); };
-    if (same(q, 0.0f) || same(q, 1.0f) || same(frequency, 0.0f) || clock == 0) return;
+    if (same(q, 0.0f) || same(q, 1.0f) || same(frequency, 0.0f) || clock == 0) return false;
     using L = long double;
     static constexpr double pi = 3.141592653589793;
     VX_Fpu_Extended extended;
@@ -33,18 +33,28 @@ void VX_Effect_Bapass::updateCoefficients() {
     const double d = static_cast<double>((L(wU) - L(wL)) / (L(wU) * L(wL)));
     const double p = static_cast<double>(L(1.0) / (L(wU) * L(wL)));
     const L fs = clock;
-    g = static_cast<double>(fs * L(d) * L(0.5));
-    h = static_cast<double>(fs * L(p) * fs);
-    const L sum = L(g) + L(h);
-    k0 = static_cast<double>((L(2.0) * L(g) + L(1.0)) / sum);
-    k1 = static_cast<double>((L(2.0) * L(g)) / sum);
-    k2 = static_cast<double>(L(g) / sum);
-    // One word each, so that a block running meanwhile sees each either old or new. Above
-    // about 0.225 fs k0 reaches 2 and c0 no longer fits in 32 bits (k1 from about 0.318 fs);
-    // wrapping it would turn the filter into noise, so it stops at the end of the range.
-    c0 = fixedPoint(L(k0) * 32768.0L * 65536.0L * 0.5L);
-    c1 = fixedPoint(L(k1) * 32768.0L * 65536.0L);
-    c2 = fixedPoint(L(k2) * 32768.0L * 65536.0L);
+    set.g = static_cast<double>(fs * L(d) * L(0.5));
+    set.h = static_cast<double>(fs * L(p) * fs);
+    const L sum = L(set.g) + L(set.h);
+    set.k0 = static_cast<double>((L(2.0) * L(set.g) + L(1.0)) / sum);
+    set.k1 = static_cast<double>((L(2.0) * L(set.g)) / sum);
+    set.k2 = static_cast<double>(L(set.g) / sum);
+    // Above about 0.225 fs k0 reaches 2 and c0 no longer fits in 32 bits (k1 from about
+    // 0.318 fs); wrapping it would turn the filter into noise, so it stops at the end of the
+    // range.
+    set.c0 = fixedPoint(L(set.k0) * 32768.0L * 65536.0L * 0.5L);
+    set.c1 = fixedPoint(L(set.k1) * 32768.0L * 65536.0L);
+    set.c2 = fixedPoint(L(set.k2) * 32768.0L * 65536.0L);
+    return true;
+}
+
+void VX_Effect_Bapass::updateCoefficients() {
+    // f, q and the clock are read in the writer's turn, so that of several threads changing
+    // them, the last to write computes from all the new values.
+    coefficients.update([this](Coefficients& set) {
+        Coefficients fresh;
+        if (coefficientsFor(frequency, q, clock, fresh)) set = fresh;
+    });
 }
 
 void VX_Effect_Bapass::reset() {
@@ -52,54 +62,37 @@ void VX_Effect_Bapass::reset() {
     fx1 = fx2 = fy1 = fy2 = 0.0;
 }
 
-void VX_Effect_Bapass::process() {
-    int32_t* out = access(output);
-    const int32_t* in = access(input);
-    if (!in || !out) return;
-    const int32_t n = VX_common_length(input, output);
-    if (n <= 0) return;
-    if (floating) {
-        processFloating(in, out, n);
-        return;
-    }
-    const int status = VX_kern_bapass[mode](in, out, n, c0, c1, c2, &x1, &x2, &y1, &y2);
-    if (status != 0 && error == 0) {
-        std::printf("VX_Effect_Bapass error %d\n", status);
-        error = status;
-    }
-}
-
 namespace {
 
-// The floating result goes out as a 64-bit truncation of which the low 32 bits are kept; "add"
-// and "sub" combine with the old sample in floating point before truncating.
+// The floating result goes out truncated toward zero; "add" and "sub" combine with the old
+// sample in floating point before truncating. Results beyond the 32-bit range stop at its
+// ends, as in the integer section, so that an overshoot never flips a sample's sign.
 template <int Mode>
-void floatingBlock(VX_Effect_Bapass& e, const int32_t* in, int32_t* out, int32_t n) {
+void floatingBlock(VX_Effect_Bapass& e, const VX_Effect_Bapass::Coefficients& set,
+                   const int32_t* in, int32_t* out, int32_t n) {
     using L = long double;
-    const L k0 = e.k0, k1 = e.k1, k2 = e.k2;
+    const L k0 = set.k0, k1 = set.k1, k2 = set.k2;
     double x1 = e.fx1, x2 = e.fx2, y1 = e.fy1, y2 = e.fy2;
     for (int32_t i = 0; i < n; ++i) {
         const double x = in[i];
         const double y = static_cast<double>(((L(x) - L(x2)) * k2 - L(y2)) + L(y2) * k1 + L(y1) +
                                              L(y1) - L(y1) * k0);
-        const uint32_t d = static_cast<uint32_t>(out[i]);
-        uint32_t result;
+        const L d = out[i];
         if constexpr (Mode == VX_MODE_ADD)
-            result = static_cast<uint32_t>(VX_trunc32(L(out[i]) + L(y)));
+            out[i] = VX_trunc_sat(d + L(y));
         else if constexpr (Mode == VX_MODE_SUB)
-            result = static_cast<uint32_t>(VX_trunc32(L(out[i]) - L(y)));
+            out[i] = VX_trunc_sat(d - L(y));
         else {
-            const uint32_t v = static_cast<uint32_t>(VX_trunc32(y));
+            const L v = VX_trunc_sat(y);
             if constexpr (Mode == VX_MODE_SET)
-                result = v;
+                out[i] = static_cast<int32_t>(v);
             else if constexpr (Mode == VX_MODE_STN)
-                result = 0u - v;
+                out[i] = VX_trunc_sat(-v);
             else if constexpr (Mode == VX_MODE_ADN)
-                result = 0u - (d + v);
+                out[i] = VX_trunc_sat(-(d + v));
             else
-                result = v - d;
+                out[i] = VX_trunc_sat(v - d);
         }
-        out[i] = static_cast<int32_t>(result);
         x2 = x1;
         x1 = x;
         y2 = y1;
@@ -111,7 +104,8 @@ void floatingBlock(VX_Effect_Bapass& e, const int32_t* in, int32_t* out, int32_t
     e.fy2 = y2;
 }
 
-using FloatingBlock = void (*)(VX_Effect_Bapass&, const int32_t*, int32_t*, int32_t);
+using FloatingBlock = void (*)(VX_Effect_Bapass&, const VX_Effect_Bapass::Coefficients&,
+                               const int32_t*, int32_t*, int32_t);
 constexpr FloatingBlock floatingBlocks[VX_MODE_COUNT] = {
     floatingBlock<0>,
     floatingBlock<1>,
@@ -123,9 +117,26 @@ constexpr FloatingBlock floatingBlocks[VX_MODE_COUNT] = {
 
 } // namespace
 
-void VX_Effect_Bapass::processFloating(const int32_t* in, int32_t* out, int32_t n) {
-    VX_Fpu_Extended extended;
-    floatingBlocks[mode](*this, in, out, n);
+void VX_Effect_Bapass::process() {
+    // The whole set once per block: the newest, or the last block's while one is being written.
+    coefficients.tryRead(blockSet);
+    int32_t* out = access(output);
+    const int32_t* in = access(input);
+    if (!in || !out) return;
+    const int32_t n = VX_common_length(input, output);
+    if (n <= 0) return;
+    const int32_t m = mode;
+    if (floating) {
+        VX_Fpu_Extended extended;
+        floatingBlocks[m](*this, blockSet, in, out, n);
+        return;
+    }
+    const int status =
+        VX_kern_bapass[m](in, out, n, blockSet.c0, blockSet.c1, blockSet.c2, &x1, &x2, &y1, &y2);
+    if (status != 0 && error == 0) {
+        std::printf("VX_Effect_Bapass error %d\n", status);
+        error = status;
+    }
 }
 
 namespace {

@@ -3,7 +3,8 @@
 #include "VX/Kernels/VX_kernels.h"
 #include "VX/Nodes/VX_node_options.h"
 
-int32_t VX_Effect_Copy::countFor(int32_t inputLength, int32_t outputLength) const {
+int32_t VX_Effect_Copy::countFor(int32_t inputLength, int32_t outputLength, int32_t inputStep,
+                                 int32_t outputStep) {
     if (inputStep <= 0 || outputStep < 0 || inputLength <= 0 || outputLength <= 0) return 0;
     const int32_t n = inputLength / inputStep;
     if (outputStep == 0) return n; // every sample lands on the output's first one
@@ -14,9 +15,11 @@ void VX_Effect_Copy::process() {
     const int32_t* in = access(input);
     int32_t* out = access(output);
     if (!in || !out) return;
-    if (in == out && mode == VX_MODE_SET) return; // a copy onto itself
-    const int32_t n = countFor(lengthOf(input), lengthOf(output));
-    if (n > 0) VX_kern_copy[mode](in, out, n, inputStep, outputStep);
+    // Each word once: the count must hold for the steps the kernel is given.
+    const int32_t m = mode, is = inputStep, os = outputStep;
+    if (in == out && m == VX_MODE_SET) return; // a copy onto itself
+    const int32_t n = countFor(lengthOf(input), lengthOf(output), is, os);
+    if (n > 0) VX_kern_copy[m](in, out, n, is, os);
 }
 
 namespace {
@@ -37,11 +40,8 @@ VX_value outputOption(VX_Object* o, VX_value v) {
     return VX_buffer_option(self(o)->output, v);
 }
 
-VX_value stepOption(int32_t& step, const VX_value& v) {
-    if (v.type == VX_TYPE_INT)
-        step = v.value.i;
-    else if (v.type == VX_TYPE_FLOAT)
-        step = VX_trunc32(v.value.f);
+VX_value stepOption(VX_Shared<int32_t>& step, const VX_value& v) {
+    VX_take_int(step, v);
     return VX_value::integer(step);
 }
 

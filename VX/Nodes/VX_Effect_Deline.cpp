@@ -48,13 +48,13 @@ bool VX_Effect_Deline::has(const VX_Effect_Deline_Group* group) {
 
 // Times in seconds follow the clock at every compilation. A delay beyond the ring, or below 0
 // (which would read as the end of a group), is held at the nearest one the ring has.
-int32_t VX_Effect_Deline::delayWord(const VX_Effect_Deline_Group_Delay& tap) const {
+int32_t VX_Effect_Deline::delayWord(const VX_Effect_Deline_Group_Delay::Time& time, int32_t clock) {
     int64_t d;
-    if (tap.inSamples) {
-        d = VX_trunc32(tap.time);
+    if (time.inSamples) {
+        d = VX_trunc32(time.value);
     } else {
         VX_Fpu_Extended extended;
-        d = VX_trunc32(static_cast<long double>(clock) * static_cast<long double>(tap.time));
+        d = VX_trunc32(static_cast<long double>(clock) * static_cast<long double>(time.value));
     }
     return static_cast<int32_t>(std::clamp<int64_t>(d, 0, maxDelay));
 }
@@ -64,14 +64,14 @@ void VX_Effect_Deline::prepare() {
     intptr_t* word = program.get();
     intptr_t* const end = word + programSize;
     int32_t shortest = -1;
+    const int32_t fs = clock;
     for (VX_Chain_Item* gi = groups.first(); !groups.isEnd(gi); gi = gi->next) {
         auto* g = static_cast<VX_Effect_Deline_Group*>(gi->data);
         for (VX_Chain_Item* ti = g->taps.first(); !g->taps.isEnd(ti); ti = ti->next) {
             auto* tap = static_cast<VX_Effect_Deline_Group_Delay*>(ti->data);
             if (end - word < tapWords + groupWords) break; // never: creation keeps the room
-            tap->timeWord = word;
-            *word++ = delayWord(*tap);
-            tap->amplitudeWord = word;
+            tap->time.tryRead(tap->compiledTime);          // while "-dt" writes: the time it had
+            *word++ = delayWord(tap->compiledTime, fs);
             *word++ = tap->amplitude;
         }
         if (end - word < groupWords) break;
@@ -141,7 +141,7 @@ VX_value groupOutputOption(VX_Object* o, VX_value v) {
 }
 
 // Gain and feedback are 0.23 fixed point: trunc(value x 8388607).
-bool takeFactor(int32_t& field, const VX_value& v) {
+bool takeFactor(VX_Shared<int32_t>& field, const VX_value& v) {
     if (!v.isNumber()) return false;
     field = VX_trunc32(static_cast<double>(v.asFloat()) * 8388607.0);
     return true;
@@ -192,17 +192,17 @@ VX_Effect_Deline_Group_Delay* currentTap(VX_Object* o) {
     return g ? g->currentTap : nullptr;
 }
 
-// An integer counts samples, a float seconds. The compiled word, if any, follows at once.
+// An integer counts samples, a float seconds. The program is compiled before every block, so a
+// change reaches the next one; it is not written into the program, which a block running
+// meanwhile is reading.
 VX_value tapTimeOption(VX_Object* o, VX_value v) {
     VX_Effect_Deline_Group_Delay* tap = currentTap(o);
     if (!tap) return VX_EMPTY;
     if (v.isNumber()) {
-        tap->time = v.asFloat();
-        tap->inSamples = v.type == VX_TYPE_INT;
-        if (tap->timeWord) *tap->timeWord = self(o)->delayWord(*tap);
+        tap->setTime(v.asFloat(), v.type == VX_TYPE_INT);
         changed(o);
     }
-    return VX_value::real(tap->time);
+    return VX_value::real(tap->time.read().value);
 }
 
 // trunc(value x 2147483647); without a value the tap falls silent.
@@ -212,7 +212,6 @@ VX_value tapAmplitudeOption(VX_Object* o, VX_value v) {
     if (v.isNumber() || v.type == VX_TYPE_NONE) {
         tap->amplitude =
             v.isNumber() ? VX_trunc32(static_cast<double>(v.asFloat()) * 2147483647.0) : 0;
-        if (tap->amplitudeWord) *tap->amplitudeWord = tap->amplitude;
         changed(o);
     }
     return VX_value::integer(tap->amplitude);

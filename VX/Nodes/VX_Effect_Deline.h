@@ -42,8 +42,8 @@ public:
     // A new tap at the end of the current group, made its current tap; null without a current
     // group or once the program is full.
     VX_Effect_Deline_Group_Delay* addTap();
-    // The delay word of a tap at the current clock, within 0 .. maxDelay.
-    int32_t delayWord(const VX_Effect_Deline_Group_Delay& tap) const;
+    // The delay word of a tap's time at a clock, within 0 .. maxDelay.
+    static int32_t delayWord(const VX_Effect_Deline_Group_Delay::Time& time, int32_t clock);
     bool has(const VX_Effect_Deline_Group* group);
 
 private:

@@ -14,30 +14,35 @@ VX_Effect_Dist::VX_Effect_Dist() {
 }
 
 void VX_Effect_Dist::updateLimits() {
-    VX_Fpu_Extended extended;
-    limit =
-        VX_trunc32(static_cast<long double>(ceiling) * (1.0L - static_cast<long double>(softness)));
-    knee = static_cast<int32_t>((static_cast<int64_t>(ceiling) - limit) / 2);
+    shape.update([this](Shape& set) {
+        const int32_t d = ceiling;
+        VX_Fpu_Extended extended;
+        set.limit =
+            VX_trunc32(static_cast<long double>(d) * (1.0L - static_cast<long double>(softness)));
+        set.knee = static_cast<int32_t>((static_cast<int64_t>(d) - set.limit) / 2);
+    });
 }
 
 void VX_Effect_Dist::updateCoefficient() {
-    if (clock == 0) return;
-    coefficient = VX_trunc32(static_cast<double>(rate) * 48000.0 / clock * 2147483647.0);
-}
-
-void VX_Effect_Dist::clockChanged() {
-    updateCoefficient();
+    shape.update([this](Shape& set) {
+        const int32_t fs = clock;
+        if (fs == 0) return;
+        set.coefficient = VX_trunc32(static_cast<double>(rate) * 48000.0 / fs * 2147483647.0);
+    });
 }
 
 void VX_Effect_Dist::process() {
+    shape.tryRead(blockShape);
     const int32_t n = VX_common_length(input, output);
     const int32_t* in = access(input);
     int32_t* out = access(output);
     if (!in || !out || n <= 0) return;
+    const Shape s = blockShape;
+    const int32_t f = flags;
     for (int32_t done = 0; done < n; done += shaperBlock) {
         const int32_t part = n - done < shaperBlock ? n - done : shaperBlock;
         VX_kern_shaper(
-            in + done, out + done, part, &bias, limit, knee, coefficient, kneeShift, flags);
+            in + done, out + done, part, &bias, s.limit, s.knee, s.coefficient, kneeShift, f);
     }
 }
 

@@ -8,7 +8,8 @@ void VX_Effect_Freqmul::process() {
     if (n <= 0 || !input->main || !output->main) return;
     const int32_t* in = input->main;
     int32_t* out = output->main;
-    const uint32_t k = static_cast<uint32_t>(factor);
+    const int32_t factorNow = factor; // one factor for the whole block
+    const uint32_t k = static_cast<uint32_t>(factorNow);
     uint32_t w = writeIndex, p = periodStart;
 
     for (int32_t i = 0; i < n; ++i) {
@@ -32,7 +33,7 @@ void VX_Effect_Freqmul::process() {
 
     // The latency in samples is formed exactly (the product of the clock and the
     // single-precision latency fits a double), so 44100 Hz gives 881.99998, not 882.
-    const double back = static_cast<double>(clock) * static_cast<double>(latency) + n * factor;
+    const double back = static_cast<double>(clock) * static_cast<double>(latency) + n * factorNow;
     uint32_t pos = (readIndex - static_cast<uint32_t>(VX_trunc32(back))) & ringMask;
     for (int32_t i = 0; i < n; ++i) {
         out[i] = ring[pos];
@@ -41,7 +42,7 @@ void VX_Effect_Freqmul::process() {
     readIndex = (readIndex + static_cast<uint32_t>(n) * k) & ringMask;
 }
 
-VX_value VX_freqmul_factor_option(int32_t& factor, const VX_value& v) {
+VX_value VX_freqmul_factor_option(VX_Shared<int32_t>& factor, const VX_value& v) {
     int32_t k = factor;
     if (VX_take_int(k, v)) factor = std::clamp(k, 1, VX_Effect_Freqmul::maxFactor);
     return VX_value::integer(factor);

@@ -18,11 +18,11 @@ public:
 
     VX_Buffer* input = nullptr;
     VX_Buffer* output = nullptr;
-    int32_t factor = 2;       // k
-    float latency = 0.02f;    // seconds between writing and reading
-    uint32_t writeIndex = 0;  // w
-    uint32_t readIndex = 0;   // r
-    uint32_t periodStart = 0; // p
+    VX_Shared<int32_t> factor{2}; // k
+    float latency = 0.02f;        // seconds between writing and reading
+    uint32_t writeIndex = 0;      // w
+    uint32_t readIndex = 0;       // r
+    uint32_t periodStart = 0;     // p
     int32_t ring[ringSize] = {};
     int32_t previous = -1; // the last input sample
 
@@ -32,4 +32,4 @@ public:
 extern const VX_Option_Entry VX_Effect_Freqmul_options[];
 
 // Takes "-k" for both frequency multipliers: truncated toward zero, kept within 1 .. maxFactor.
-VX_value VX_freqmul_factor_option(int32_t& factor, const VX_value& v);
+VX_value VX_freqmul_factor_option(VX_Shared<int32_t>& factor, const VX_value& v);

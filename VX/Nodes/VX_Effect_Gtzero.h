@@ -8,7 +8,7 @@ class VX_Effect_Gtzero : public VX_Effect {
 public:
     VX_Buffer* input = nullptr;
     VX_Buffer* output = nullptr;
-    int32_t level = 0; // raw sample units
+    VX_Shared<int32_t> level{0}; // raw sample units
 
     void process() override; // [audio thread]
 };

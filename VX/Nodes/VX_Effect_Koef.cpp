@@ -20,7 +20,7 @@ void VX_Effect_Koef::process() {
     int32_t* out = access(output);
     if (!in || !out) return;
     const int32_t n = VX_common_length(input, output);
-    if (n > 0) VX_kern_koef[operation * VX_MODE_COUNT + mode](in, out, n, k);
+    if (n > 0) VX_kern_koef[operation * VX_MODE_COUNT + mode](in, out, n, k.load());
 }
 
 namespace {

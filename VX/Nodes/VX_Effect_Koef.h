@@ -8,8 +8,8 @@ class VX_Effect_Koef : public VX_Effect {
 public:
     VX_Buffer* input = nullptr;
     VX_Buffer* output = nullptr;
-    int32_t operation = 0; // VX_Oper
-    int32_t k = 0;
+    VX_Shared<int32_t> operation{0}; // VX_Oper
+    VX_Shared<int32_t> k{0};
 
     void process() override; // [audio thread]
 

@@ -9,8 +9,8 @@ class VX_Effect_Lgd : public VX_Effect {
 public:
     VX_Buffer* input = nullptr;
     VX_Buffer* output = nullptr;
-    double gain = 0.0;      // g
-    double reference = 0.1; // c, in units of full scale (2^31)
+    double gain = 0.0;                // g [audio thread]
+    VX_Shared<double> reference{0.1}; // c, in units of full scale (2^31)
 
     void process() override;              // [audio thread]
     void reset() override { gain = 0.0; } // [audio thread]

@@ -5,8 +5,9 @@
 void VX_Effect_Lopass::process() {
     const int32_t* in;
     int32_t* out;
-    const int32_t n = block(in, out);
-    if (n > 0) VX_kern_lopass1[mode](in, out, n, &coefficient, &state);
+    uint32_t a;
+    const int32_t n = block(in, out, a);
+    if (n > 0) VX_kern_lopass1[mode](in, out, n, &a, &state);
 }
 
 namespace {

@@ -9,7 +9,8 @@ void VX_Effect_Ltzero::process() {
     const int32_t* in = access(input);
     int32_t* out = access(output);
     if (!in || !out || n <= 0) return;
-    for (int32_t i = n - 1; i >= 0; --i) out[i] = in[i] < level ? in[i] : level;
+    const int32_t l = level;
+    for (int32_t i = n - 1; i >= 0; --i) out[i] = in[i] < l ? in[i] : l;
 }
 
 namespace {

@@ -16,13 +16,13 @@ void VX_Effect_Nefreqmul::reset() {
 // Odd copies run forward. Even copies run backwards through the period, mirrored about
 // x + prev, so that they start at x and meet the forward copies without a jump; the last copy
 // blends from the mirrored period into the forward one.
-void VX_Effect_Nefreqmul::repeatPeriod(uint32_t& w, uint32_t end, int32_t x) {
+void VX_Effect_Nefreqmul::repeatPeriod(uint32_t& w, uint32_t end, int32_t x, int32_t k) {
     const uint32_t p = periodStart;
     const uint32_t length = (end - p) & ringMask;
     const double L = length;
     const int32_t pivot =
         static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(previous));
-    const int32_t copies = factor - 1;
+    const int32_t copies = k - 1;
     for (int32_t j = 0; j < copies; ++j) {
         uint32_t src = p, back = (end - 1) & ringMask;
         for (uint32_t i = 0; i < length; ++i) {
@@ -51,6 +51,9 @@ void VX_Effect_Nefreqmul::process() {
     int32_t* out = output->main;
     // The single-precision latency times the clock, exactly: 881.99998 samples at 44100 Hz.
     const double latencySamples = static_cast<double>(clock) * static_cast<double>(latency);
+    // Every shared word once: the whole block runs with one set of them.
+    const int32_t factorNow = factor, m = mode;
+    const double minimumRatio = tolerance, weight = smoothing;
     uint32_t w = writeIndex;
 
     for (int32_t i = 0; i < n; ++i) {
@@ -61,25 +64,25 @@ void VX_Effect_Nefreqmul::process() {
             static_cast<int32_t>(static_cast<uint32_t>(x) - static_cast<uint32_t>(previous));
         if (cross && slope > 0.1) {
             const double ratio = rise / slope;
-            cross = (ratio <= 1.0 && ratio >= tolerance) ||
+            cross = (ratio <= 1.0 && ratio >= minimumRatio) ||
                     static_cast<double>((w - periodStart) & ringMask) > latencySamples;
         }
         if (cross) {
-            repeatPeriod(w, w, x);
+            repeatPeriod(w, w, x, factorNow);
             periodStart = w;
-            slope = (1.0 - smoothing) * rise + smoothing * slope;
+            slope = (1.0 - weight) * rise + weight * slope;
         }
         ring[w] = x;
         previous = x;
     }
     writeIndex = w;
 
-    const uint32_t k = static_cast<uint32_t>(factor);
+    const uint32_t k = static_cast<uint32_t>(factorNow);
     uint32_t pos =
-        (readIndex - static_cast<uint32_t>(VX_trunc32(latencySamples * factor))) & ringMask;
-    if (mode == VX_MODE_SET) {
+        (readIndex - static_cast<uint32_t>(VX_trunc32(latencySamples * factorNow))) & ringMask;
+    if (m == VX_MODE_SET) {
         for (int32_t i = 0; i < n; ++i, pos = (pos + k) & ringMask) out[i] = ring[pos];
-    } else if (mode == VX_MODE_ADD) {
+    } else if (m == VX_MODE_ADD) {
         for (int32_t i = 0; i < n; ++i, pos = (pos + k) & ringMask)
             out[i] = static_cast<int32_t>(static_cast<uint32_t>(out[i]) +
                                           static_cast<uint32_t>(ring[pos]));

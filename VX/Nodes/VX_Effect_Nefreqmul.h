@@ -15,23 +15,23 @@ public:
 
     VX_Buffer* input = nullptr;
     VX_Buffer* output = nullptr;
-    int32_t factor = 2;       // k, within 1 .. VX_Effect_Freqmul::maxFactor
-    float latency = 0.02f;    // seconds between writing and reading
-    uint32_t writeIndex = 0;  // w
-    uint32_t readIndex = 0;   // r
-    uint32_t periodStart = 0; // p
+    VX_Shared<int32_t> factor{2}; // k, within 1 .. VX_Effect_Freqmul::maxFactor
+    float latency = 0.02f;        // seconds between writing and reading
+    uint32_t writeIndex = 0;      // w
+    uint32_t readIndex = 0;       // r
+    uint32_t periodStart = 0;     // p
     int32_t ring[ringSize] = {};
-    int32_t previous = -1;  // the last input sample
-    double slope = 0.0;     // S, the average rise at accepted crossings
-    double tolerance = 0.6; // smallest accepted rise relative to S ("-rand")
-    double smoothing = 0.7; // weight of the old average ("-stab")
+    int32_t previous = -1;            // the last input sample
+    double slope = 0.0;               // S, the average rise at accepted crossings
+    VX_Shared<double> tolerance{0.6}; // smallest accepted rise relative to S ("-rand")
+    VX_Shared<double> smoothing{0.7}; // weight of the old average ("-stab")
 
     void process() override; // [audio thread]
     void reset() override;   // [audio thread]
 
 private:
     // Writes the k - 1 copies of the period p .. end - 1 after it.
-    void repeatPeriod(uint32_t& w, uint32_t end, int32_t x);
+    void repeatPeriod(uint32_t& w, uint32_t end, int32_t x, int32_t k);
 };
 
 extern const VX_Option_Entry VX_Effect_Nefreqmul_options[];

@@ -9,15 +9,18 @@ void VX_Effect_Nshift::process() {
     int32_t* out = access(output);
     if (!in || !out || n <= 0) return;
     VX_Fpu_Extended extended;
+    Sweep block = beginBlock();
+    const int32_t startPhase = block.phase;
     for (int32_t i = 0; i < n; ++i) {
-        advance(in[i]);
-        const Windows win = windows();
-        const int32_t second =
-            static_cast<int32_t>(static_cast<uint32_t>(phase) + static_cast<uint32_t>(sweep));
-        const double a1 = tapCoarse(inputRing, writeIndex, phase);
+        advance(block, in[i]);
+        const Windows win = windows(block);
+        const int32_t second = static_cast<int32_t>(static_cast<uint32_t>(block.phase) +
+                                                    static_cast<uint32_t>(block.sweep));
+        const double a1 = tapCoarse(inputRing, writeIndex, block.phase);
         const double a2 = tapCoarse(inputRing, writeIndex, second);
         out[i] = VX_trunc32_double(a2 * win.falling + a1 * win.rising);
     }
+    endBlock(block, startPhase);
 }
 
 namespace {

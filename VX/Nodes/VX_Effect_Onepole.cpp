@@ -12,11 +12,17 @@ uint32_t VX_Effect_Onepole::coefficientFor(int32_t frequency, int32_t clock) {
 }
 
 void VX_Effect_Onepole::updateCoefficient() {
-    if (frequency == 0 || clock == 0) return;
-    coefficient = coefficientFor(frequency, clock); // one word, read once per block
+    // Frequency and clock are read in the writer's turn, so that of two threads changing one
+    // each, the last to write computes from both new values.
+    coefficient.update([this](uint32_t& a) {
+        const int32_t f = frequency, fs = clock;
+        if (f != 0 && fs != 0) a = coefficientFor(f, fs);
+    });
 }
 
-int32_t VX_Effect_Onepole::block(const int32_t*& in, int32_t*& out) {
+int32_t VX_Effect_Onepole::block(const int32_t*& in, int32_t*& out, uint32_t& a) {
+    coefficient.tryRead(blockCoefficient);
+    a = blockCoefficient;
     out = access(output);
     in = access(input);
     if (!in || !out) return 0;
@@ -38,10 +44,7 @@ VX_value outputOption(VX_Object* o, VX_value v) {
 }
 
 VX_value frequencyOption(VX_Object* o, VX_value v) {
-    if (v.isNumber()) {
-        self(o)->frequency = v.type == VX_TYPE_FLOAT ? VX_trunc32(v.value.f) : v.value.i;
-        self(o)->updateCoefficient();
-    }
+    if (VX_take_int(self(o)->frequency, v)) self(o)->updateCoefficient();
     return VX_value::integer(self(o)->frequency);
 }
 

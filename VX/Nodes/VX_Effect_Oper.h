@@ -9,7 +9,7 @@ public:
     VX_Buffer* input1 = nullptr;
     VX_Buffer* input2 = nullptr;
     VX_Buffer* output = nullptr;
-    int32_t operation = 0; // VX_Oper
+    VX_Shared<int32_t> operation{0}; // VX_Oper
 
     void process() override; // [audio thread]
 };

@@ -9,12 +9,14 @@ void VX_Effect_Shift::process() {
     int32_t* out = access(output);
     if (!in || !out || n <= 0) return;
     VX_Fpu_Extended extended;
+    Sweep block = beginBlock();
+    const int32_t startPhase = block.phase;
     for (int32_t i = 0; i < n; ++i) {
-        advance(in[i]);
-        const Windows win = windows();
-        const int32_t second =
-            static_cast<int32_t>(static_cast<uint32_t>(phase) + static_cast<uint32_t>(sweep));
-        const double a1 = tapFine(inputRing, writeIndex, phase);
+        advance(block, in[i]);
+        const Windows win = windows(block);
+        const int32_t second = static_cast<int32_t>(static_cast<uint32_t>(block.phase) +
+                                                    static_cast<uint32_t>(block.sweep));
+        const double a1 = tapFine(inputRing, writeIndex, block.phase);
         const double a2 = tapFine(inputRing, writeIndex, second);
         const double acc = a2 * win.falling + a1 * win.rising;
         double ratio, scale;
@@ -27,12 +29,13 @@ void VX_Effect_Shift::process() {
         }
         // The sweep stretched by the pitch ratio: how far back the weaker tap's copy lies in
         // the output.
-        const int32_t echo = VX_trunc32_double(sweep / (1.0 - speed * 6.103515625e-05));
+        const int32_t echo = VX_trunc32_double(block.sweep / (1.0 - block.speed * 6.103515625e-05));
         const double f = acc * scale - tapFine(outputRing, writeIndex, echo) * ratio;
         const int32_t y = VX_trunc32_double(f);
         outputRing[writeIndex] = y;
         out[i] = y;
     }
+    endBlock(block, startPhase);
 }
 
 namespace {

@@ -18,23 +18,26 @@ void VX_Effect_Shifter::reset() {
     std::fill(std::begin(outputRing), std::end(outputRing), 0);
 }
 
-void VX_Effect_Shifter::advance(int32_t x) {
+void VX_Effect_Shifter::advance(Sweep& block, int32_t x) {
     writeIndex = (writeIndex - 1) & ringMask;
     inputRing[writeIndex] = x;
-    phase = static_cast<int32_t>(static_cast<uint32_t>(phase) + static_cast<uint32_t>(speed));
-    if (phase < 0)
-        phase = static_cast<int32_t>(static_cast<uint32_t>(phase) + static_cast<uint32_t>(sweep));
-    else if (static_cast<uint32_t>(phase) >= static_cast<uint32_t>(sweep))
-        phase = static_cast<int32_t>(static_cast<uint32_t>(phase) - static_cast<uint32_t>(sweep));
+    const uint32_t w = static_cast<uint32_t>(block.sweep);
+    uint32_t p = static_cast<uint32_t>(block.phase) + static_cast<uint32_t>(block.speed);
+    if (static_cast<int32_t>(p) < 0)
+        p += w;
+    else if (p >= w)
+        p -= w;
+    block.phase = static_cast<int32_t>(p);
 }
 
 // Caller holds VX_Fpu_Extended. A sweep of 0 (no clock) gives no number, and the shifters then
 // output 0.
-VX_Effect_Shifter::Windows VX_Effect_Shifter::windows() const {
+VX_Effect_Shifter::Windows VX_Effect_Shifter::windows(const Sweep& block) {
     constexpr long double pi = 3.141592653589793;
-    const long double twoW = 2.0L * sweep;
-    const long double s1 = VX_sin_ext(pi * phase / twoW);
-    const long double s2 = VX_sin_ext(pi * (static_cast<long double>(phase) + sweep) / twoW);
+    const long double twoW = 2.0L * block.sweep;
+    const long double s1 = VX_sin_ext(pi * block.phase / twoW);
+    const long double s2 =
+        VX_sin_ext(pi * (static_cast<long double>(block.phase) + block.sweep) / twoW);
     return {static_cast<double>(s1 * s1), static_cast<double>(s2 * s2)};
 }
 

@@ -12,26 +12,38 @@ public:
 
     VX_Buffer* input = nullptr;
     VX_Buffer* output = nullptr;
-    uint32_t writeIndex = 0; // moves backwards by one per sample; the newest sample is here
-    int32_t phase = 0;       // phi
+    // Moves backwards by one per sample; the newest sample is here. [audio thread]
+    uint32_t writeIndex = 0;
+    VX_Shared<int32_t> phase{0}; // phi: moved on by every block, set by "-p"
     int32_t inputRing[ringSize] = {};
     int32_t outputRing[ringSize] = {}; // used by the normalising shifter only
-    int32_t speed = 0;
-    int32_t sweep = 0x800000; // W: 512 samples
+    VX_Shared<int32_t> speed{0};
+    VX_Shared<int32_t> sweep{0x800000}; // W: 512 samples
 
     // W = fs x 512 / 48000 samples.
     void clockChanged() override;
     void reset() override; // [audio thread]
 
 protected:
+    // What a block runs with: the phase it moves on, and the speed and sweep read once.
+    struct Sweep {
+        int32_t phase;
+        int32_t speed;
+        int32_t sweep;
+    };
+    Sweep beginBlock() const { return {phase, speed, sweep}; }
+    // Keeps the phase the block reached, unless "-p" set one meanwhile, which then wins.
+    void endBlock(const Sweep& block, int32_t startPhase) {
+        phase.replace(startPhase, block.phase);
+    }
     struct Windows {
         double rising;  // w1, for the tap at phi
         double falling; // w2, for the tap at phi + W
     };
     // Writes x into the ring and moves the phase on by the speed, back into [0, W).
-    void advance(int32_t x);
+    void advance(Sweep& block, int32_t x);
     // sin^2 of pi phi / 2W and of pi (phi + W) / 2W; they add up to 1.
-    Windows windows() const;
+    static Windows windows(const Sweep& block);
     // The ring read a delay back, in 1/16384 sample: the two neighbouring samples D and D + 1
     // back, weighted by the fraction. Indices are masked, so any delay stays in the ring.
     static int32_t tapCoarse(const int32_t* ring, uint32_t w, int32_t delay);

@@ -66,8 +66,7 @@ VX_Fourier_Noisegate::VX_Fourier_Noisegate() {
     group->output = delayed;
     VX_Effect_Deline_Group_Delay* tap = delay->addTap();
     tap->amplitude = 2147483647;
-    tap->time = sideDelay;
-    tap->inSamples = true;
+    tap->setTime(sideDelay, true);
 
     setInputLength(initialInputLength);
 }
@@ -141,11 +140,12 @@ void VX_Fourier_Noisegate::updateGains() {
     const int32_t* spectrum = sideSpectrum->work->main;
     int32_t* a = profile->main;
     int32_t* b = gains->main;
+    const bool follow = averaging;
     for (int32_t j = 0; j <= n / 2; ++j) {
         const double re = spectrum[2 * j], im = spectrum[2 * j + 1];
         const double w = std::sqrt(re * re + im * im);
         const double p = a[j];
-        if (averaging) a[j] = VX_trunc32_double(p + (w - p) * 0.1);
+        if (follow) a[j] = VX_trunc32_double(p + (w - p) * 0.1);
         const double x = std::max(w, p);
         const double g = x != 0.0 ? (x - p) / x : 1.0;
         const int32_t v = VX_trunc32_double(g * 2147483647.0 / 1024.0);
@@ -252,8 +252,7 @@ VX_value sideOption(VX_Object* o, VX_value v) {
 }
 
 VX_value averagingOption(VX_Object* o, VX_value v) {
-    if (v.isNumber())
-        self(o)->averaging = v.type == VX_TYPE_FLOAT ? v.value.f != 0.0f : v.value.i != 0;
+    VX_take_flag(self(o)->averaging, v);
     return VX_value::integer(self(o)->averaging ? 1 : 0);
 }
 

@@ -30,7 +30,7 @@ public:
     VX_Fourier_Transform* impulse = nullptr;         // T1: backward, of B
     VX_Fourier_Transform* firstHalf = nullptr;       // T2: forward, of T1's first N integers
     VX_Fourier_Transform* secondHalf = nullptr;      // T3: forward, of T1's second N integers
-    bool averaging = false;
+    VX_Shared<bool> averaging{false};
     VX_Effect_Deline* delay = nullptr; // D: S into C, 512 samples later
 
     void process() override; // [audio thread]

@@ -97,7 +97,10 @@ void VX_Fourier_Transform::run(const int32_t* in, int32_t n, int32_t* out) {
         history->count < points || static_cast<int32_t>(reversed.size()) != points)
         return;
     const uint32_t mask = static_cast<uint32_t>(points - 1);
-    if (!backward) {
+    // Direction and window once: one block runs with one of each.
+    const bool inverse = backward;
+    const bool windowed = window == 1;
+    if (!inverse) {
         int32_t* ring = history->main;
         uint32_t position = static_cast<uint32_t>(history->position) & mask;
         for (int32_t k = 0; k < n; ++k) {
@@ -107,7 +110,7 @@ void VX_Fourier_Transform::run(const int32_t* in, int32_t n, int32_t* out) {
         history->position = static_cast<int32_t>(position);
         for (int32_t i = 0; i < points; ++i) {
             double x = ring[(position + static_cast<uint32_t>(i)) & mask]; // oldest first
-            if (window == 1) x = x * sinSquared[static_cast<size_t>(i)];
+            if (windowed) x = x * sinSquared[static_cast<size_t>(i)];
             int32_t* pair = out + 2 * reversed[static_cast<size_t>(i)];
             pair[0] = VX_trunc32_double(x);
             pair[1] = 0;
@@ -123,7 +126,7 @@ void VX_Fourier_Transform::run(const int32_t* in, int32_t n, int32_t* out) {
 
     uint32_t last = 0, cycles = 0;
     VX_kern_cycles(&last, &cycles);
-    if (backward)
+    if (inverse)
         VX_kern_fft_backward(out, exponent, twiddles());
     else
         VX_kern_fft_forward(out, exponent, twiddles());

@@ -27,8 +27,8 @@ public:
     VX_Buffer* history = nullptr; // owned: N samples
     VX_Buffer* work = nullptr;    // owned: 2N integers, the output
     int32_t exponent = 0;         // s; no work buffer until "-s" sets it
-    bool backward = false;
-    int32_t window = 0; // 0 "none", 1 "sin"
+    VX_Shared<bool> backward{false};
+    VX_Shared<int32_t> window{0}; // 0 "none", 1 "sin"
 
     void process() override; // [audio thread]
 

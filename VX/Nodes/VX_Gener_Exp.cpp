@@ -7,13 +7,15 @@
 void VX_Gener_Exp::process() {
     const int32_t n = lengthOf(output);
     int32_t* out = access(output);
-    if (!out || n <= 0 || clock <= 0) return;
+    const int32_t rate = clock;
+    const float from = start, decay = time;
+    if (!out || n <= 0 || rate <= 0) return;
     VX_Fpu_Extended extended;
-    const double fs = clock;
+    const double fs = rate;
     for (int32_t i = 0; i < n; ++i) {
         const double t = counter / fs;
         double e = 1.0;
-        if (!(t <= start)) e = static_cast<double>(VX_exp_ext(-(t - start) / time));
+        if (!(t <= from)) e = static_cast<double>(VX_exp_ext(-(t - from) / decay));
         out[i] = VX_trunc32_double(e * 33554432.0);
         counter = static_cast<int32_t>(static_cast<uint32_t>(counter) + 1u);
     }

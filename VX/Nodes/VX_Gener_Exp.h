@@ -6,9 +6,9 @@
 
 class VX_Gener_Exp : public VX_Gener {
 public:
-    float start = 0.0f;  // seconds at full level
-    float time = 0.0f;   // decay time constant, seconds
-    int32_t counter = 0; // samples since the last reset
+    VX_Shared<float> start{0.0f}; // seconds at full level
+    VX_Shared<float> time{0.0f};  // decay time constant, seconds
+    int32_t counter = 0;          // samples since the last reset [audio thread]
 
     void process() override;               // [audio thread]
     void reset() override { counter = 0; } // [audio thread]

@@ -1,6 +1,6 @@
 #include "VX/Wid/VX_Wid.h"
 
-#include "VX/Nodes/VX_node_numbers.h"
+#include "VX/VX_numeric.h"
 #include "VX/Win/VX_Win.h"
 
 VX_Wid::~VX_Wid() {

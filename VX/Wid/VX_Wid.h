@@ -58,7 +58,7 @@ public:
 using VX_Wid_Callback = void (*)(void* data);
 
 // Option helpers shared by the widget classes (integer and float options read their values
-// as the nodes do, VX/Nodes/VX_node_numbers.h).
+// as the nodes do, VX/VX_numeric.h).
 // Colours take any number; a hexadecimal word ("0x00A57BBD") arrives as a reference and is
 // taken by its low 32 bits.
 bool VX_wid_read_colour(const VX_value& v, uint32_t& out);

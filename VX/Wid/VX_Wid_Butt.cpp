@@ -1,5 +1,6 @@
 #include "VX/Wid/VX_Wid_Butt.h"
 
+#include "VX/VX_numeric.h"
 #include "VX/Wid/VX_wid_options.h"
 
 void VX_Wid_Butt::setState(bool on) {
@@ -45,10 +46,8 @@ VX_Object* create() {
 }
 
 VX_value value(VX_Object* o, VX_value v) {
-    if (v.type == VX_TYPE_INT)
-        self(o)->setState(v.value.i != 0);
-    else if (v.type == VX_TYPE_FLOAT)
-        self(o)->setState(v.value.f != 0.0f);
+    bool on = false;
+    if (VX_take_flag(on, v)) self(o)->setState(on);
     return VX_value::real(self(o)->state ? 1.0f : 0.0f);
 }
 

@@ -1,4 +1,3 @@
-#include "VX/Nodes/VX_node_numbers.h"
 #include "VX/Wid/VX_Wid_Pal.h"
 
 #include "VX/VX_cfuncs.h"

@@ -1,6 +1,6 @@
-#include "VX/Nodes/VX_node_numbers.h"
 #include "VX/Wid/VX_Wid_Text_Base.h"
 
+#include "VX/VX_numeric.h"
 #include "VX/Wid/VX_Wid_Text.h"
 
 #include <cstring>

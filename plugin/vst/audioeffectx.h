@@ -39,7 +39,8 @@ public:
         return false;
     }
     virtual bool setBypass(bool) { return false; }
-    // Texts: effect name kVstMaxEffectNameLen bytes, vendor and product kVstMaxVendorStrLen.
+    // Texts: up to kVstMaxEffectNameLen characters for the name, kVstMaxVendorStrLen for vendor
+    // and product, each followed by its zero.
     virtual bool getEffectName(char*) { return false; }
     virtual bool getVendorString(char*) { return false; }
     virtual bool getProductString(char*) { return false; }

@@ -211,7 +211,9 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterCloseFileSelector = 46,
 };
 
-// Text limits, in bytes including the terminating zero.
+// Text limits of the interface: a plug-in writes at most this many characters and then the
+// terminating zero, so hosts give at least one byte more. Texts one character shorter fit any
+// host; the effect keeps its parameter and program texts so.
 enum VstStringLimits : int {
     kVstMaxParamStrLen = 8,
     kVstMaxProgNameLen = 24,

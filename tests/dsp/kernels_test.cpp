@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -14,31 +15,40 @@ int32_t wrap(int64_t v) {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
 }
 
-int32_t modeModel(int mode, int32_t d, int32_t v) {
-    switch (mode) {
-    case VX_MODE_SET:
-        return v;
-    case VX_MODE_ADD:
-        return wrap(int64_t{d} + v);
-    case VX_MODE_SUB:
-        return wrap(int64_t{d} - v);
-    case VX_MODE_STN:
-        return wrap(-int64_t{v});
-    case VX_MODE_ADN:
-        return wrap(-(int64_t{d} + v));
-    default:
-        return wrap(int64_t{v} - d);
-    }
-}
-
 int32_t clamp32(int64_t v) {
     return v > MAX ? MAX : v < MIN ? MIN : static_cast<int32_t>(v);
 }
 
+// The mode's formula taken exactly, then brought into 32 bits by `fit`: wrap for most families,
+// clamp32 for the two-pole section.
+int32_t modeModel(int mode, int32_t d, int32_t v, int32_t (*fit)(int64_t) = wrap) {
+    switch (mode) {
+    case VX_MODE_SET:
+        return v;
+    case VX_MODE_ADD:
+        return fit(int64_t{d} + v);
+    case VX_MODE_SUB:
+        return fit(int64_t{d} - v);
+    case VX_MODE_STN:
+        return fit(-int64_t{v});
+    case VX_MODE_ADN:
+        return fit(-(int64_t{d} + v));
+    default:
+        return fit(int64_t{v} - d);
+    }
+}
+
+// b + floor(d a / 2^32 + (a mod 2) / 2) for the whole difference d = x - b, which may take 33
+// bits: d a is split at 2^32 so that every product fits in 64 bits. The result lies between b
+// and x.
 int32_t onepoleModel(int32_t b, int32_t x, uint32_t a) {
-    const int64_t d = wrap(int64_t{x} - b); // the signed difference, wrapped
-    const int64_t step = (d * int64_t{a} + (int64_t{a & 1} << 31)) >> 32;
-    return wrap(b + step);
+    const int64_t d = int64_t{x} - b;
+    const int64_t high = d >> 32;
+    const uint64_t low = static_cast<uint32_t>(d);
+    const int64_t step = high * a + static_cast<int64_t>((low * a + (uint64_t{a & 1} << 31)) >> 32);
+    const int64_t next = b + step;
+    EXPECT_TRUE(next >= std::min(b, x) && next <= std::max(b, x)) << b << " toward " << x;
+    return static_cast<int32_t>(next);
 }
 
 int32_t mulModel(int32_t a, int32_t b) {
@@ -82,8 +92,9 @@ int32_t koefModel(int oper, int32_t x, int32_t k) {
     }
 }
 
-int32_t mul31(int64_t a, int32_t c) {
-    return wrap((wrap(a) * int64_t{c}) >> 31);
+// (a c) >> 31 without losing a bit: a is a sample or the difference of two.
+int64_t mul31(int64_t a, int32_t c) {
+    return (a * c) >> 31;
 }
 
 // Full-range noise with the values that sit at the edges of every operation mixed in.
@@ -139,7 +150,7 @@ TEST(Kernels, OnePoleMatchesItsSignedForm) {
             int32_t state = 99, b = state;
             for (int i = 0; i < n; ++i) {
                 b = onepoleModel(b, x[i], a);
-                expected[i] = wrap(int64_t{x[i]} - b);
+                expected[i] = clamp32(int64_t{x[i]} - b);
             }
             VX_kern_hipass1(x.data(), dst.data(), n, a, &state);
             ASSERT_EQ(dst, expected) << "high-pass a " << a << " n " << n; // last one untouched
@@ -307,9 +318,9 @@ TEST(Kernels, TwoPoleMatchesItsDifferenceEquation) {
                 int32_t x1 = 3, x2 = -7, y1 = 1 << 20, y2 = MIN;
                 int64_t mx1 = x1, mx2 = x2, my1 = y1, my2 = y2;
                 for (int i = 0; i < n; ++i) {
-                    const int64_t y = wrap(mul31(x[i] - mx2, c[2]) - my2 + mul31(my2, c[1]) +
-                                           2 * my1 - 2 * int64_t{mul31(my1, c[0])});
-                    expected[i] = modeModel(mode, expected[i], static_cast<int32_t>(y));
+                    const int64_t y = clamp32(mul31(x[i] - mx2, c[2]) - my2 + mul31(my2, c[1]) +
+                                              2 * my1 - 2 * mul31(my1, c[0]));
+                    expected[i] = modeModel(mode, expected[i], static_cast<int32_t>(y), clamp32);
                     mx2 = mx1;
                     mx1 = x[i];
                     my2 = my1;
@@ -324,6 +335,43 @@ TEST(Kernels, TwoPoleMatchesItsDifferenceEquation) {
             }
         }
     }
+}
+
+// A full-scale edge overshoots past the 32-bit range in both recursions and in the section's
+// write; each stops at the end of the range with the right sign instead of wrapping to the
+// other one, which the recursions would then sustain.
+TEST(Kernels, OvershootSaturatesWithTheRightSign) {
+    // One-pole at rest at -2^30 meets +2^30: the difference 2^31 moves the state up.
+    const uint32_t slow = 12203807; // 20 Hz at 44100 Hz
+    const int32_t up[1] = {1 << 30};
+    int32_t out[1], b = -(1 << 30);
+    VX_kern_hipass1(up, out, 1, slow, &b);
+    EXPECT_GT(b, -(1 << 30));
+    EXPECT_EQ(out[0], clamp32(int64_t{1 << 30} - b));
+    b = MIN; // the widest difference there is
+    const int32_t top[1] = {MAX};
+    VX_kern_hipass1(top, out, 1, 0, &b);
+    EXPECT_EQ(b, MIN);
+    EXPECT_EQ(out[0], MAX);
+    b = MIN;
+    VX_kern_lopass1[VX_MODE_SET](top, out, 1, &slow, &b);
+    EXPECT_GT(b, MIN);
+
+    // Two-pole: x - x2 = 2^31 with the band-pass of the plug-in at 20 Hz gives a small positive
+    // y; with a large y1 the sum passes 2^31 and stops there.
+    const int32_t c0 = 3064374, c1 = 6111336, c2 = 3055668; // 20 Hz, q .618, 44100 Hz
+    int32_t x1 = 0, x2 = -(1 << 30), y1 = 0, y2 = 0, y[1];
+    VX_kern_bapass[VX_MODE_SET](up, y, 1, c0, c1, c2, &x1, &x2, &y1, &y2);
+    EXPECT_EQ(y[0], c2); // wrapping would have given -c2
+    x1 = 0, x2 = 0, y1 = MAX, y2 = 0;
+    VX_kern_bapass[VX_MODE_SET](up, y, 1, 0, 0, 0, &x1, &x2, &y1, &y2);
+    EXPECT_EQ(y[0], MAX);
+    EXPECT_EQ(y1, MAX); // the state carries the saturated value
+    // "sub" of a positive value from a sample near the bottom stays at the bottom.
+    int32_t d[1] = {MIN + 5};
+    x1 = 0, x2 = 0, y1 = 1000, y2 = 0;
+    VX_kern_bapass[VX_MODE_SUB](up, d, 1, 0, 0, 0, &x1, &x2, &y1, &y2);
+    EXPECT_EQ(d[0], MIN);
 }
 
 TEST(Kernels, TwoPoleWithZeroCoefficientsExtrapolates) {

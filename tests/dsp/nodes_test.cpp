@@ -49,19 +49,19 @@ TEST_F(Nodes, OnePoleCoefficientsFromFrequencyAndClock) {
     for (const auto& w : worked) {
         VX_cmd("%o -f %i", hp, w.f);
         VX_cmd("VX_Effect %o -clock %i", hp, w.fs);
-        EXPECT_EQ(hp->coefficient, w.a) << w.f << " Hz at " << w.fs;
+        EXPECT_EQ(hp->coefficient.read(), w.a) << w.f << " Hz at " << w.fs;
         EXPECT_EQ(VX_Effect_Onepole::coefficientFor(w.f, w.fs), w.a);
     }
     // A zero frequency or clock keeps the coefficient; the frequency is truncated.
     int f = 0;
     VX_cmd("%o -f %i", hp, 0);
-    EXPECT_EQ(hp->coefficient, 2434866390u);
+    EXPECT_EQ(hp->coefficient.read(), 2434866390u);
     VX_cmd("VX_Effect %o -clock %i", hp, 0);
     VX_cmd("%o -f %f -f", hp, 1000.9, &f);
     EXPECT_EQ(f, 1000);
-    EXPECT_EQ(hp->coefficient, 2434866390u);
+    EXPECT_EQ(hp->coefficient.read(), 2434866390u);
     VX_cmd("VX_Effect %o -clock %i", hp, 44100);
-    EXPECT_EQ(hp->coefficient, 535616699u);
+    EXPECT_EQ(hp->coefficient.read(), 535616699u);
     VX_cmd("%o -f %i", hp, -1000); // meaningless, but no fault
 }
 
@@ -164,17 +164,20 @@ TEST_F(Nodes, NodesWithoutBuffersOrWithShortOnesStayInside) {
 
 TEST_F(Nodes, BandPassCoefficientsOfTheWorkedExample) {
     auto* bp = make<VX_Effect_Bapass>("VX_Effect_Bapass -q .618 -f %i", 1000);
-    EXPECT_EQ(bp->c0, 0); // no clock yet
+    EXPECT_EQ(bp->coefficients.read().c0, 0); // no clock yet
     VX_cmd("VX_Effect %o -clock %i", bp, 44100);
-    EXPECT_NEAR(bp->g, 3.5098, 5e-5);
-    EXPECT_NEAR(bp->h, 49.263, 5e-4);
-    EXPECT_NEAR(bp->k0, 0.151966, 5e-7);
-    EXPECT_NEAR(bp->k1, 0.133016, 5e-7);
-    EXPECT_NEAR(bp->k2, 0.066508, 5e-7);
-    EXPECT_DOUBLE_EQ(bp->k1, 2 * bp->k2);
-    EXPECT_EQ(bp->c0, static_cast<int32_t>(bp->k0 * 1073741824.0));
-    EXPECT_EQ(bp->c1, static_cast<int32_t>(bp->k1 * 2147483648.0));
-    EXPECT_EQ(bp->c2, static_cast<int32_t>(bp->k2 * 2147483648.0));
+    EXPECT_NEAR(bp->coefficients.read().g, 3.5098, 5e-5);
+    EXPECT_NEAR(bp->coefficients.read().h, 49.263, 5e-4);
+    EXPECT_NEAR(bp->coefficients.read().k0, 0.151966, 5e-7);
+    EXPECT_NEAR(bp->coefficients.read().k1, 0.133016, 5e-7);
+    EXPECT_NEAR(bp->coefficients.read().k2, 0.066508, 5e-7);
+    EXPECT_DOUBLE_EQ(bp->coefficients.read().k1, 2 * bp->coefficients.read().k2);
+    EXPECT_EQ(bp->coefficients.read().c0,
+              static_cast<int32_t>(bp->coefficients.read().k0 * 1073741824.0));
+    EXPECT_EQ(bp->coefficients.read().c1,
+              static_cast<int32_t>(bp->coefficients.read().k1 * 2147483648.0));
+    EXPECT_EQ(bp->coefficients.read().c2,
+              static_cast<int32_t>(bp->coefficients.read().k2 * 2147483648.0));
 
     char text[64];
     int cap = sizeof text;
@@ -182,14 +185,14 @@ TEST_F(Nodes, BandPassCoefficientsOfTheWorkedExample) {
     EXPECT_STREQ(text, "0.618000 1000.000000 integer");
 
     // q of 0 or 1 and NaN give no band: the coefficients stay.
-    const int32_t c0 = bp->c0;
+    const int32_t c0 = bp->coefficients.read().c0;
     VX_cmd("%o -q %f", bp, 1.0);
     VX_cmd("%o -q %i", bp, 0);
     VX_cmd("%o -q %f", bp, std::nan(""));
     VX_cmd("%o -f %f", bp, std::nan(""));
-    EXPECT_EQ(bp->c0, c0);
+    EXPECT_EQ(bp->coefficients.read().c0, c0);
     VX_cmd("%o -q %f -f %f", bp, 0.618, 2000.0);
-    EXPECT_GT(bp->c0, c0); // a wider band at a higher centre
+    EXPECT_GT(bp->coefficients.read().c0, c0); // a wider band at a higher centre
 
     const char* arithmetic = nullptr;
     VX_cmd("%o -a floating -a", bp, &arithmetic);
@@ -203,7 +206,9 @@ TEST_F(Nodes, BandPassCoefficientsOfTheWorkedExample) {
 // The gain of the difference equation y = k2 (x - x2) + (2 - k0) y1 - (1 - k1) y2 at f.
 double bandPassGainDb(const VX_Effect_Bapass* bp, double f, double fs) {
     const std::complex<double> z1 = std::polar(1.0, -2 * std::numbers::pi * f / fs), z2 = z1 * z1;
-    const auto h = bp->k2 * (1.0 - z2) / (1.0 - (2 - bp->k0) * z1 + (1 - bp->k1) * z2);
+    const auto h =
+        bp->coefficients.read().k2 * (1.0 - z2) /
+        (1.0 - (2 - bp->coefficients.read().k0) * z1 + (1 - bp->coefficients.read().k1) * z2);
     return decibels(std::abs(h));
 }
 
@@ -269,6 +274,36 @@ TEST_F(Nodes, BandPassRestartsFromRestAfterSwitching) {
     VX_cmd("VX_Effect %o -on %i", bp, 1);
     sp->process(); // fading in: the node's own output is in shadow
     EXPECT_EQ(std::vector<int32_t>(out->shadow, out->shadow + 512), first);
+}
+
+// An overshoot past the 32-bit range clips its sample with its own sign, in both arithmetics
+// and in every mode (the plug-in subtracts the band-pass with "sub"). Without coefficients the
+// section extrapolates 2 y1 - y2: 4.5e9 from these states.
+TEST_F(Nodes, BandPassOvershootClipsInBothArithmetics) {
+    VX_Buffer* in = buffer();
+    VX_Buffer* out = buffer();
+    auto* bp = make<VX_Effect_Bapass>("VX_Effect_Bapass -i %o -o %o", in, out);
+    const struct {
+        const char* mode;
+        int32_t before, after;
+    } cases[] = {{"set", 0, INT32_MAX},
+                 {"add", 10, INT32_MAX},
+                 {"sub", -10, INT32_MIN},
+                 {"stn", 0, -INT32_MAX},
+                 {"adn", 10, INT32_MIN},
+                 {"sbn", -10, INT32_MAX}};
+    for (const char* arithmetic : {"integer", "floating"})
+        for (const auto& c : cases) {
+            VX_cmd("%o -a %s -mode %s", bp, arithmetic, c.mode);
+            bp->reset();
+            bp->y1 = 1500000000;
+            bp->y2 = -1500000000;
+            bp->fy1 = 1.5e9;
+            bp->fy2 = -1.5e9;
+            out->main[0] = c.before;
+            sp->process();
+            EXPECT_EQ(out->main[0], c.after) << arithmetic << " " << c.mode;
+        }
 }
 
 TEST_F(Nodes, CopyStepsAndBounds) {

@@ -102,7 +102,7 @@ TEST_F(Deline, CombFiltersFollowTheirDifferenceEquation) {
     line->groups.forEach<VX_Effect_Deline_Group>([&](VX_Effect_Deline_Group* g) {
         groups.push_back({{}, g->gain, g->feedback});
         g->taps.forEach<VX_Effect_Deline_Group_Delay>([&](VX_Effect_Deline_Group_Delay* t) {
-            groups.back().taps.push_back({static_cast<int>(t->time), t->amplitude});
+            groups.back().taps.push_back({static_cast<int>(t->time.read().value), t->amplitude});
         });
     });
     ASSERT_EQ(groups.size(), 3u);
@@ -123,8 +123,11 @@ TEST_F(Deline, TimesCompileToDelayWords) {
     EXPECT_EQ(line->program[2], -1);
     EXPECT_EQ(line->program[4], 0); // no output
 
-    // A change reaches the compiled word at once; an integer counts samples.
+    // A change reaches the program at the next block's compilation, never in the middle of a
+    // block that reads it; an integer counts samples.
     VX_cmd("%o -dt %i", line, 300);
+    EXPECT_EQ(line->program[0], 22050);
+    sp->process();
     EXPECT_EQ(line->program[0], 300);
     // A clock change moves taps given in seconds at the next compilation.
     VX_cmd("%o -dt %f", line, 0.25);
@@ -133,8 +136,10 @@ TEST_F(Deline, TimesCompileToDelayWords) {
     EXPECT_EQ(line->program[0], 12000);
     // Delays beyond the ring, or below 0 (which would end the group), are held inside.
     VX_cmd("%o -dt %i", line, 70000);
+    sp->process();
     EXPECT_EQ(line->program[0], VX_Effect_Deline::maxDelay);
     VX_cmd("%o -dt %f", line, -1.0);
+    sp->process();
     EXPECT_EQ(line->program[0], 0);
     float time = 0;
     VX_cmd("%o -dt", line, &time);

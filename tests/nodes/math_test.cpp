@@ -1,5 +1,7 @@
 // The elementary functions that give the same bits on every target: their accuracy against
 // the C runtime's, and the rounding they rely on.
+
+// The nodes' private arithmetic, tested directly.
 #include "VX/Nodes/VX_node_math.h"
 #include "VX/VX_numeric.h"
 

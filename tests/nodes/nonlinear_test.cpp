@@ -35,12 +35,12 @@ TEST_F(Nonlinear, DistPassesSmallSignalsAndNeverExceedsItsCeiling) {
     VX_Buffer* in = buffer();
     VX_Buffer* out = buffer();
     auto* dist = make<VX_Effect_Dist>("VX_Effect_Dist -i %o -o %o", in, out);
-    EXPECT_EQ(dist->limit, 8388608);
-    EXPECT_EQ(dist->knee, 4194304);
-    EXPECT_EQ(dist->coefficient, 0x04000000);
+    EXPECT_EQ(dist->shape.read().limit, 8388608);
+    EXPECT_EQ(dist->shape.read().knee, 4194304);
+    EXPECT_EQ(dist->shape.read().coefficient, 0x04000000);
     // The clock recomputes the tracking coefficient from k, which is still 0.
     VX_cmd("VX_Effect %o -clock %i", dist, 48000);
-    EXPECT_EQ(dist->coefficient, 0);
+    EXPECT_EQ(dist->shape.read().coefficient, 0);
 
     // Far inside the limits nothing is clipped, the bias stays 0: x with its two low bits
     // cleared by the two halvings.
@@ -61,18 +61,18 @@ TEST_F(Nonlinear, DistPassesSmallSignalsAndNeverExceedsItsCeiling) {
     VX_cmd("%o -d %f -d", dist, 1.0, &ceiling);
     EXPECT_EQ(ceiling, 1.0f);
     EXPECT_EQ(dist->ceiling, 1 << 29);
-    EXPECT_EQ(dist->limit, 1 << 28);
+    EXPECT_EQ(dist->shape.read().limit, 1 << 28);
 }
 
 TEST_F(Nonlinear, DistWithoutSoftnessClipsHard) {
     VX_Buffer* in = buffer();
     VX_Buffer* out = buffer();
     auto* dist = make<VX_Effect_Dist>("VX_Effect_Dist -i %o -o %o -s %i", in, out, 0);
-    EXPECT_EQ(dist->knee, 0);
-    EXPECT_EQ(dist->limit, 1 << 24);
+    EXPECT_EQ(dist->shape.read().knee, 0);
+    EXPECT_EQ(dist->shape.read().limit, 1 << 24);
     // A ramp through the ceiling: 4 v inside, exactly +-4 D beyond. The coefficient of the
     // bias is kept at 0 so that the clipping alone shows.
-    dist->coefficient = 0;
+    dist->shape.update([](VX_Effect_Dist::Shape& s) { s.coefficient = 0; });
     std::vector<int32_t> ramp(512);
     for (int i = 0; i < 512; ++i) ramp[i] = (i - 256) * (1 << 19);
     fill(in, ramp);
@@ -89,7 +89,7 @@ TEST_F(Nonlinear, DistBiasFollowsAnOffsetSignal) {
     VX_Buffer* out = buffer();
     auto* dist =
         make<VX_Effect_Dist>("VX_Effect_Dist -i %o -o %o -clock %i -k %f", in, out, 48000, 0.01);
-    EXPECT_NEAR(dist->coefficient, 0.01f * 2147483647.0, 1);
+    EXPECT_NEAR(dist->shape.read().coefficient, 0.01f * 2147483647.0, 1);
     // A constant far above the ceiling: the bias climbs toward what is clipped away and the
     // output comes down from the ceiling, never beyond it.
     fill(in, std::vector<int32_t>(512, 1 << 28));
@@ -113,10 +113,10 @@ TEST_F(Nonlinear, AmpdetWithZeroFrequenciesFollowsTheMagnitude) {
     VX_Buffer* rect = buffer();
     auto* det = make<VX_Effect_Ampdet>(
         "VX_Effect_Ampdet -i %o -o %o -a %o -f1 %i -f2 %i", in, out, rect, 0, 0);
-    EXPECT_EQ(det->riseCoefficient, 0); // no clock yet: kept
+    EXPECT_EQ(det->coefficients.read().rise, 0); // no clock yet: kept
     VX_cmd("VX_Effect %o -clock %i", det, 44100);
-    EXPECT_EQ(det->riseCoefficient, 0x7FFFFFFF);
-    EXPECT_EQ(det->fallCoefficient, 0x7FFFFFFF);
+    EXPECT_EQ(det->coefficients.read().rise, 0x7FFFFFFF);
+    EXPECT_EQ(det->coefficients.read().fall, 0x7FFFFFFF);
 
     const auto x = IntegerNoise(7).block(512, 1 << 30);
     fill(in, x);
@@ -150,7 +150,7 @@ TEST_F(Nonlinear, AmpdetRisesAndFallsAtItsOwnRates) {
         "VX_Effect_Ampdet -i %o -o %o -clock %i -f1 %i -f2 %i", in, out, 48000, 100, 10);
     // 2^31 x 2 pi f / (2 pi f + fs): a one-pole of time constant about fs / (2 pi f) samples.
     const double w = 2 * std::numbers::pi * 100;
-    EXPECT_NEAR(det->riseCoefficient, 2147483648.0 * w / (w + 48000), 1);
+    EXPECT_NEAR(det->coefficients.read().rise, 2147483648.0 * w / (w + 48000), 1);
     const int32_t level = 1 << 28;
     std::vector<int32_t> y;
     const auto steady = std::vector<int32_t>(512, level);

@@ -3,6 +3,7 @@
 #include "plugin/test_host.h"
 #include "support/capture.h"
 
+#include "plugin/preset_file.h"
 #include "plugin/torv_strings.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,7 +38,7 @@ protected:
         path = (dir / "a.torv").string();
     }
     void TearDown() override {
-        VX_Application::fileIo = saved;
+        presetFileIo = saved;
         fs::remove_all(dir);
     }
 
@@ -67,6 +69,13 @@ protected:
         stdoutOf([&] { app->savePreset(to.c_str()); });
         return texts(boxes);
     }
+    // The names in the preset's folder.
+    std::set<std::string> folder() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
     static std::vector<std::string> texts(const BoxCapture& boxes) {
         std::vector<std::string> r;
         for (const CapturedBox& b : boxes.boxes) {
@@ -80,7 +89,7 @@ protected:
 
     fs::path dir;
     std::string path;
-    VX_Application::FileIo saved = VX_Application::fileIo;
+    PresetFileIo saved = presetFileIo;
 };
 
 // Stand-ins for fread and fwrite that fail from the given call on.
@@ -99,7 +108,7 @@ TEST_F(Preset, SavedFileIsTheHeaderAndTheTwoValues) {
     EXPECT_EQ(save(e.object(), path), Messages{});
     EXPECT_EQ(read(), file(0, 2515.0f));
     EXPECT_EQ(read().size(), headerSize + 8);
-    EXPECT_FALSE(fs::exists(path + ".part"));
+    EXPECT_EQ(folder(), std::set<std::string>{"a.torv"}); // nothing else left behind
 
     Effect other;
     EXPECT_EQ(load(other.object(), path), Messages{});
@@ -121,11 +130,10 @@ TEST_F(Preset, LoadingStateOffSwitchesTheFiltersOff) {
     write(file(0, 1500.0f));
     EXPECT_EQ(load(e.object(), path), Messages{});
     EXPECT_EQ(e->getParameter(e.get(), 0), 0.0f);
-    if (!filterNodesAvailable()) GTEST_SKIP() << filterNodesMissing;
     int32_t on = -1;
-    VX_cmd("VX_Effect %o -on", e.object()->hipass, &on);
+    VX_cmd("VX_Effect %o -on", e.object()->graph->highpass, &on);
     EXPECT_EQ(on, 0);
-    VX_cmd("VX_Effect %o -on", e.object()->bapass, &on);
+    VX_cmd("VX_Effect %o -on", e.object()->graph->bandpass, &on);
     EXPECT_EQ(on, 0);
 }
 
@@ -159,23 +167,32 @@ TEST_F(Preset, AHeaderThatDiffersAnywhereIsWrong) {
     EXPECT_EQ(e.object()->params[1].value.f, 1500.0f);
 }
 
-TEST_F(Preset, AFrequencyThatIsNotANumberIsRefused) {
+// The effect never writes a frequency off its knob, 20 to 10000 Hz: anything else, a NaN as much
+// as 3e38 (which would give an infinite cutoff), is refused, and nothing of the file is taken.
+TEST_F(Preset, AFrequencyOffTheKnobIsRefused) {
     Effect e;
     for (float bad : {std::numeric_limits<float>::quiet_NaN(),
                       std::numeric_limits<float>::infinity(),
-                      -std::numeric_limits<float>::infinity()}) {
+                      -std::numeric_limits<float>::infinity(),
+                      3e38f,
+                      20000.0f,
+                      10000.001f,
+                      19.999f,
+                      0.0f,
+                      -300.0f}) {
         write(file(0, bad));
-        EXPECT_EQ(load(e.object(), path), Messages{"Bad content in preset file."});
+        EXPECT_EQ(load(e.object(), path), Messages{"Bad content in preset file."}) << bad;
     }
-    // Nothing of a refused file is taken.
     EXPECT_EQ(e->getParameter(e.get(), 0), 1.0f);
     EXPECT_EQ(e.object()->params[1].value.f, 1500.0f);
-    // Finite values outside the knob's range are taken as they are.
-    write(file(1, 20000.0f));
-    EXPECT_EQ(load(e.object(), path), Messages{});
-    EXPECT_EQ(e.object()->params[1].value.f, 20000.0f);
-    EXPECT_FLOAT_EQ(e.object()->cutoff,
-                    9980.0f * (19980.0f / 9980.0f) * (19980.0f / 9980.0f) + 20.0f);
+    EXPECT_FLOAT_EQ(e.object()->cutoff, 239.47897f);
+    // The ends of the knob are its own values.
+    for (float edge : {20.0f, 10000.0f}) {
+        write(file(1, edge));
+        EXPECT_EQ(load(e.object(), path), Messages{}) << edge;
+        EXPECT_EQ(e.object()->params[1].value.f, edge);
+        EXPECT_FLOAT_EQ(e.object()->cutoff, edge);
+    }
 }
 
 TEST_F(Preset, MissingFileCannotBeOpened) {
@@ -186,7 +203,7 @@ TEST_F(Preset, MissingFileCannotBeOpened) {
 TEST_F(Preset, ReadFailuresStopWhereTheyHappen) {
     Effect e;
     write(file(0, 300.0f));
-    VX_Application::fileIo.read = failingRead;
+    presetFileIo.read = failingRead;
 
     callsBeforeFailure = 0;
     EXPECT_EQ(load(e.object(), path), Messages{"Cannot read header in preset file."});
@@ -216,14 +233,59 @@ TEST_F(Preset, AFailedSaveKeepsTheFileThatWasThere) {
     } cases[] = {{0, "Cannot write header to preset file."},
                  {1, "Cannot write params to preset file."},
                  {2, "Cannot write params to preset file."}};
-    VX_Application::fileIo.write = failingWrite;
+    presetFileIo.write = failingWrite;
     for (const auto& c : cases) {
         write(good);
         callsBeforeFailure = c.calls;
         EXPECT_EQ(save(e.object(), path), Messages{c.message});
         EXPECT_EQ(read(), good) << c.calls;
-        EXPECT_FALSE(fs::exists(path + ".part")) << c.calls;
+        EXPECT_EQ(folder(), std::set<std::string>{"a.torv"}) << c.calls;
     }
+}
+
+// The file is written under a name of its own beside the target first: files of the user's
+// that look like such a name stay as they are, and a failure to put it in place leaves nothing.
+TEST_F(Preset, SavingTouchesNoOtherFileOfTheFolder) {
+    Effect e;
+    {
+        std::ofstream mine(path + ".part", std::ios::binary);
+        mine << "the user's own file";
+    }
+    fs::create_directory(dir / "a.torv.tmp");
+    fs::create_directory(dir / "~");
+    EXPECT_EQ(save(e.object(), path), Messages{});
+    EXPECT_EQ(read(), file(1, 1500.0f));
+    EXPECT_EQ(folder(), (std::set<std::string>{"a.torv", "a.torv.part", "a.torv.tmp", "~"}));
+    std::ifstream mine(path + ".part", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(mine), {}), "the user's own file");
+
+    // A folder where the preset should go: the file written cannot replace it, and goes.
+    const std::string folderTarget = (dir / "a.torv.tmp").string();
+    EXPECT_EQ(save(e.object(), folderTarget), Messages{"Cannot open preset file."});
+    EXPECT_EQ(folder(), (std::set<std::string>{"a.torv", "a.torv.part", "a.torv.tmp", "~"}));
+    // Even the shortest names have a free one beside them.
+    EXPECT_EQ(save(e.object(), (dir / "b").string()), Messages{});
+    EXPECT_EQ(folder().count("b"), 1u);
+}
+
+// A name as long as the system allows can be saved: the file written first never has a longer
+// name than the preset's own.
+TEST_F(Preset, NamesCloseToTheLengthLimitCanBeSaved) {
+    Effect e;
+#if defined(_WIN32)
+    // Whole paths are limited to 259 characters.
+    const size_t room = 259 - (dir.string().size() + 1);
+#else
+    const size_t room = 255; // the longest name of one file
+#endif
+    for (size_t shorter : {0, 1, 4}) {
+        const std::string name = std::string(room - shorter - 5, 'p') + ".torv";
+        const std::string target = (dir / name).string();
+        EXPECT_EQ(save(e.object(), target), Messages{}) << name.size();
+        EXPECT_TRUE(fs::exists(target)) << name.size();
+        fs::remove(target);
+    }
+    EXPECT_TRUE(folder().empty());
 }
 
 TEST_F(Preset, NoPathNoAction) {

@@ -39,13 +39,4 @@ VX_Main_Vst* objectOf(AEffect* e) {
     return dynamic_cast<VX_Main_Vst*>(static_cast<AudioEffect*>(e->object));
 }
 
-bool filterNodesAvailable() {
-    return VX_find_class("VX_Effect_Copy") && VX_find_class("VX_Effect_Hipass") &&
-           VX_find_class("VX_Effect_Bapass");
-}
-
-const char* const filterNodesMissing =
-    "waits for the graph nodes VX_Effect_Copy, VX_Effect_Hipass and VX_Effect_Bapass in the "
-    "class registry";
-
 } // namespace testhost

@@ -26,10 +26,6 @@ std::string traceOf(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr v
 
 VX_Main_Vst* objectOf(AEffect* e);
 
-// True when the filter nodes the effect's graph is made of can be created.
-bool filterNodesAvailable();
-extern const char* const filterNodesMissing;
-
 // Owns an effect for one test.
 class Effect {
 public:

@@ -58,11 +58,11 @@ TEST(VstEntry, RefusesAHostWithoutAVersion) {
 TEST(VstEntry, BuildingLeavesNoCurrentSoundpipeAndInstancesShareNothing) {
     Effect a, b;
     EXPECT_EQ(VX_Soundpipe::current, nullptr);
-    ASSERT_NE(a.object()->soundpipe, nullptr);
-    EXPECT_NE(a.object()->soundpipe, b.object()->soundpipe);
-    EXPECT_NE(a.object()->bufIn, b.object()->bufIn);
-    EXPECT_EQ(a.object()->bufIn->soundpipe, a.object()->soundpipe);
-    EXPECT_EQ(a.object()->soundpipe->buffers.count, 3);
+    ASSERT_NE(a.object()->graph->soundpipe, nullptr);
+    EXPECT_NE(a.object()->graph->soundpipe, b.object()->graph->soundpipe);
+    EXPECT_NE(a.object()->graph->input, b.object()->graph->input);
+    EXPECT_EQ(a.object()->graph->input->soundpipe, a.object()->graph->soundpipe);
+    EXPECT_EQ(a.object()->graph->soundpipe->buffers.count, 3);
 }
 
 TEST(VstTrace, ExtendedOpcodeWritesOneLine) {

@@ -1,11 +1,11 @@
 // torv-render from its command line to its files, with the small test effect: renders of the
 // built-in signal and of WAV input, the response report, and every failure the user can cause,
 // none of which may damage an existing output file.
-#include "output_file.h"
-#include "render_main.h"
+#include "tools/torv-render/output_file.h"
+#include "tools/torv-render/render_main.h"
 #include "render_test_modules.h"
-#include "test_signal.h"
-#include "wav_file.h"
+#include "tools/torv-render/test_signal.h"
+#include "tools/torv-render/wav_file.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +174,19 @@ TEST_F(RenderCli, ARecordingOfTheBurstsMeasuresAsTheEffectItself) {
     EXPECT_EQ(a, b);
 }
 
+// The highest rate a host can give an effect exactly, 2^24 Hz, renders with its own header.
+TEST_F(RenderCli, TheHighestRateAnEffectCanBeGivenRenders) {
+    wav::Audio fast;
+    fast.format = {wav::Encoding::Pcm, 16, 1, 16777216u, false};
+    fast.frames = 64;
+    fast.samples.assign(64, 0.25f);
+    const auto bytes = wav::encode(fast);
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path("in.wav"), {bytes.begin(), bytes.end()}, error));
+    ASSERT_EQ(run({testPlugin, path("in.wav"), "-q", "-o", path("out.wav")}), 0) << err;
+    EXPECT_EQ(read("out.wav").format.rate, 16777216u);
+}
+
 TEST_F(RenderCli, FailuresExplainThemselvesAndLeaveTheOutputAlone) {
     std::string error;
     const std::string target = path("out.wav");
@@ -189,6 +202,26 @@ TEST_F(RenderCli, FailuresExplainThemselvesAndLeaveTheOutputAlone) {
         {{testPlugin, "-o", target, "--block", "many"}, {2, "Usage: torv-render"}},
         {{testPlugin, "-o", path("no/such/dir/out.wav")}, {1, "cannot write"}},
     };
+    // Rates a WAV header can hold but an effect cannot be given exactly.
+    for (uint32_t rate : {16777217u, 3000000000u}) {
+        wav::Audio fast;
+        fast.format = {wav::Encoding::Pcm, 8, 1, rate, false};
+        fast.frames = 4;
+        fast.samples.assign(4, 0.25f);
+        const auto bytes = wav::encode(fast);
+        ASSERT_TRUE(writeFileAtomically(
+            path("fast-" + std::to_string(rate) + ".wav"), {bytes.begin(), bytes.end()}, error));
+    }
+    const std::pair<std::vector<std::string>, std::pair<int, const char*>> rateCases[] = {
+        {{testPlugin, path("fast-16777217.wav"), "-o", target},
+         {1, "rate of 16777217 Hz cannot be rendered"}},
+        {{testPlugin, path("fast-3000000000.wav"), "--response", path("r")},
+         {1, "rate of 3000000000 Hz cannot be rendered"}},
+    };
+    for (const auto& [args, expected] : rateCases) {
+        EXPECT_EQ(run(args), expected.first);
+        EXPECT_NE(err.find(expected.second), std::string::npos) << err;
+    }
     for (const auto& [args, expected] : cases) {
         EXPECT_EQ(run(args), expected.first) << args.back();
         EXPECT_NE(err.find(expected.second), std::string::npos) << err;
@@ -196,7 +229,7 @@ TEST_F(RenderCli, FailuresExplainThemselvesAndLeaveTheOutputAlone) {
         ASSERT_TRUE(readWholeFile(target, contents, error));
         EXPECT_EQ(contents, "an earlier render");
     }
-    EXPECT_EQ(filesInDir(), 2u) << "no temporary files left behind";
+    EXPECT_EQ(filesInDir(), 4u) << "no temporary files left behind";
 
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_NE(out.find("--random-blocks <max>"), std::string::npos);

@@ -1,6 +1,6 @@
 // The host side of the plug-in interface, against a small test effect: loading, both entry
 // points, the callback's answers, guarded texts, block schedules and the runner.
-#include "render.h"
+#include "tools/vsthost/render.h"
 #include "render_test_modules.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The command line of torv-render: what it accepts, and a message naming the fault otherwise.
-#include "options.h"
+#include "tools/torv-render/options.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,17 @@
 // effect, the parameter law, processing in odd blocks, clipping, bypass, the crossfade of the
 // on/off switch, the measured cutoff, and reference renders whose checksums every platform must
 // reproduce bit for bit.
-#include "render.h"
-#include "render_main.h"
-#include "response.h"
+#include "tools/torv-render/render_main.h"
+#include "tools/torv-render/wav_file.h"
+#include "tools/vsthost/render.h"
+#include "tools/vsthost/response.h"
+
+#include "support/golden.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <sstream>
@@ -120,9 +124,10 @@ TEST_F(TorvModule, HostTextsAreExactAndStayWithinTheirBuffers) {
         size_t limit;
         const char* expected;
     };
-    // The effect name has 32 characters; its 32-byte buffer holds 31 and the terminator.
+    // The effect name has 32 characters, the most the interface allows: the whole name and
+    // the terminator, 33 bytes. Parameter texts stay within 7 characters and theirs.
     const Query queries[] = {
-        {effGetEffectName, 0, kVstMaxEffectNameLen, "3-rd order Butterworth high-pas"},
+        {effGetEffectName, 0, kVstMaxEffectNameLen + 1, "3-rd order Butterworth high-pass"},
         {effGetVendorString, 0, kVstMaxVendorStrLen, "www.torvaudio.net"},
         {effGetProductString,
          0,
@@ -292,19 +297,62 @@ TEST_F(TorvModule, SwitchingStateMidStreamCrossfadesOverOneBlock) {
 // Reference renders: the same built-in signal and settings must give these output samples on
 // every platform (natively, Windows x64 and 32-bit Windows).
 TEST_F(TorvModule, ReferenceRendersAreTheSameBitsEverywhere) {
-    const std::pair<std::vector<std::string>, const char*> renders[] = {
-        {{}, "bd310e5b05404471"},
-        {{"-p", "1=0.25", "--random-blocks", "700", "--seed", "7"}, "df07ade2085a93ed"},
+    const struct {
+        std::vector<std::string> settings;
+        uint64_t checksum;
+        std::vector<float> excerpt; // of the interleaved output samples
+    } renders[] = {
+        {{},
+         0xbd310e5b05404471ull,
+         {0.0f,
+          0.000682840124f,
+          0.00656311773f,
+          -0.0246623438f,
+          -0.0919389352f,
+          0.417781085f,
+          -0.31375429f,
+          -0.329189569f,
+          0.491296977f,
+          -0.0319927596f,
+          -0.321145356f,
+          0.467512667f,
+          -0.463672906f,
+          -0.165923342f,
+          0.297551334f,
+          -0.482913673f}},
+        {{"-p", "1=0.25", "--random-blocks", "700", "--seed", "7"},
+         0xdf07ade2085a93edull,
+         {0.0f,
+          7.84741715e-05f,
+          0.000401544385f,
+          -0.00213245396f,
+          -0.0111206323f,
+          -0.00379144214f,
+          -0.143924773f,
+          0.115436532f,
+          0.403543919f,
+          0.103012025f,
+          -0.365962088f,
+          0.441762865f,
+          -0.446072936f,
+          -0.205289394f,
+          0.34671253f,
+          -0.460734725f}},
     };
     const std::string output = testing::TempDir() + "torv-reference-render.wav";
-    for (const auto& [settings, checksum] : renders) {
+    for (const auto& render : renders) {
         std::vector<std::string> args = {RENDER_TORV_MODULE, "-q", "-o", output};
-        args.insert(args.end(), settings.begin(), settings.end());
+        args.insert(args.end(), render.settings.begin(), render.settings.end());
         std::ostringstream out, err;
         ASSERT_EQ(runRender(args, out, err), 0) << err.str();
-        EXPECT_NE(out.str().find(std::string("of the float samples): ") + checksum),
-                  std::string::npos)
-            << out.str();
+        const std::string report = out.str(), label = "of the float samples): ";
+        const size_t at = report.find(label);
+        ASSERT_NE(at, std::string::npos) << report;
+        const uint64_t checksum = std::strtoull(report.c_str() + at + label.size(), nullptr, 16);
+        wav::Audio audio;
+        std::string error;
+        ASSERT_TRUE(wav::readFile(output, audio, error)) << error;
+        EXPECT_TRUE(golden::matches(checksum, audio.samples, render.checksum, render.excerpt));
     }
     std::remove(output.c_str());
 }

@@ -1,8 +1,8 @@
 // WAV decoding and encoding: every readable format through a round trip, byte layouts written
 // by hand, and damaged files, which must give a message and never a read outside the data.
-#include "output_file.h"
-#include "wav.h"
-#include "wav_file.h"
+#include "tools/torv-render/output_file.h"
+#include "tools/torv-render/wav.h"
+#include "tools/torv-render/wav_file.h"
 
 #include <gtest/gtest.h>
 
@@ -175,6 +175,22 @@ TEST(WavDecode, DataSizeLeftUnknownByAStreamingRecorderReadsToTheEnd) {
     std::string error;
     ASSERT_TRUE(decodes(file, a, error)) << error;
     EXPECT_EQ(a.frames, 2u);
+}
+
+// A data chunk after a complete first one, left by a streaming recorder or by damage, neither
+// replaces nor extends it: whether its size is unknown, too large or right.
+TEST(WavDecode, OnlyTheFirstCompleteDataChunkIsTheAudio) {
+    const auto second = chunk("data", bytesOf({0, 0x20, 0, 0x20, 0, 0x20}));
+    for (uint32_t declared : {0xFFFFFFFFu, 1000u, 6u}) {
+        auto file = riff(
+            {chunk("fmt ", fmtPcm16Mono()), chunk("data", bytesOf({0, 0x40, 0, 0xC0})), second});
+        const size_t sizeField = file.size() - second.size() + 4;
+        for (int i = 0; i < 4; ++i) file[sizeField + i] = static_cast<uint8_t>(declared >> (8 * i));
+        wav::Audio a;
+        std::string error;
+        ASSERT_TRUE(decodes(file, a, error)) << declared << ": " << error;
+        EXPECT_EQ(a.samples, (std::vector<float>{0.5f, -0.5f})) << declared;
+    }
 }
 
 TEST(WavDecode, MalformedFilesGiveClearErrors) {

@@ -5,6 +5,7 @@
 #include "rts/asio_fixture_util.h"
 #include "support/capture.h"
 
+// The runtime's parts behind its seams (drivers, calls, backends), tested directly.
 #include "VX/Rts/Asio/VX_Asio_drivers.h"
 #include "VX/Rts/Asio/VX_Rts_Asio.h"
 

@@ -5,6 +5,7 @@
 
 #include "fixtures/asio_driver/test_asio_signal.h"
 
+// The runtime's parts behind its seams (drivers, calls, backends), tested directly.
 #include "VX/Rts/Asio/VX_Rts_Asio.h"
 
 #include <windows.h>

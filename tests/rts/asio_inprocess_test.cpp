@@ -4,6 +4,7 @@
 // convention anywhere shows here as a wrong value or a broken stack.
 #include "rts/asio_fixture_util.h"
 
+// The runtime's parts behind its seams (drivers, calls, backends), tested directly.
 #include "VX/Rts/Asio/VX_Asio_calls.h"
 #include "VX/Rts/Asio/VX_Asio_drivers.h"
 #include "VX/Rts/Asio/VX_Rts_Asio.h"

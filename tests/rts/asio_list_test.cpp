@@ -3,6 +3,7 @@
 // driver with and without one.
 #include "rts/fake_asio.h"
 
+// The runtime's parts behind its seams (drivers, calls, backends), tested directly.
 #include "VX/Rts/Asio/VX_Asio_calls.h"
 #include "VX/Rts/Asio/VX_Asio_drivers.h"
 

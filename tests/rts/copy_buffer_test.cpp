@@ -3,6 +3,7 @@
 // refuses.
 #include "rts/rts_test_util.h"
 
+// The audio runtime is a library of its own (vx_rts), outside VX/VX.h: its header.
 #include "VX/Rts/VX_Rts.h"
 
 #include <gtest/gtest.h>

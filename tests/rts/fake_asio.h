@@ -4,6 +4,7 @@
 // callbacks when the test says so.
 #pragma once
 
+// Stands in for the ASIO system seam: the runtime's own declarations of it.
 #include "VX/Rts/Asio/VX_Asio_abi.h"
 #include "VX/Rts/Asio/VX_Asio_system.h"
 

@@ -1,5 +1,6 @@
 #include "rts/fake_wave.h"
 
+// The runtime's parts behind its seams (drivers, calls, backends), tested directly.
 #include "VX/Rts/VX_Rts_Win32.h"
 
 namespace {

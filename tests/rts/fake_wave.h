@@ -3,6 +3,7 @@
 // system's thread would), and a clock that sleeps and waits advance without waiting.
 #pragma once
 
+// Stands in for the wave-function seam: the runtime's own declarations of it.
 #include "VX/Rts/VX_Rts_wave.h"
 
 #include <atomic>

@@ -1,5 +1,7 @@
 // The runtime's base: mode labels, names, the lifecycle of modes and channels, and the
 // restart that drivers ask for.
+
+// The audio runtime is a library of its own (vx_rts), outside VX/VX.h: its header.
 #include "VX/Rts/VX_Rts.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // Helpers of the runtime's tests: conversions between plain arrays through VX_Rts::copyBuffer.
 #pragma once
 
+// The audio runtime is a library of its own (vx_rts), outside VX/VX.h: its header.
 #include "VX/Rts/VX_Rts.h"
 
 #include <cstddef>

@@ -4,6 +4,7 @@
 #include "rts/fake_wave.h"
 #include "rts/rts_test_util.h"
 
+// The runtime's parts behind its seams (drivers, calls, backends), tested directly.
 #include "VX/Rts/VX_Rts_Win32.h"
 
 #include <gtest/gtest.h>

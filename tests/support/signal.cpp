@@ -99,11 +99,6 @@ double decibels(double ratio) {
     return 20.0 * std::log10(ratio);
 }
 
-double butterworth3HighpassDb(double frequency, double cutoff) {
-    const double r6 = std::pow(frequency / cutoff, 6.0);
-    return 10.0 * std::log10(r6 / (1.0 + r6));
-}
-
 uint64_t fnv1a(const int32_t* samples, size_t n, uint64_t hash) {
     for (size_t i = 0; i < n; ++i) {
         const uint32_t v = static_cast<uint32_t>(samples[i]);
@@ -113,55 +108,4 @@ uint64_t fnv1a(const int32_t* samples, size_t n, uint64_t hash) {
         }
     }
     return hash;
-}
-
-HighpassGraph::HighpassGraph(int32_t blockLength) : blockLength(blockLength) {
-    int began = -1, ended = -1;
-    VX_cmd("VX_Soundpipe -bl %i -b", &soundpipe, blockLength, &began);
-    VX_cmd("VX_Buffer -t %o", &input, "buf_i");
-    VX_cmd("VX_Buffer -t %o", &work, "lpf_buffer");
-    VX_cmd("VX_Effect_Copy -i %o -o %o", &bypass, input, work);
-    VX_cmd("VX_Effect_Hipass -i %o -o %o", &highpass, input, work);
-    VX_cmd("VX_Effect_Bapass -i %o -o %o -q .618 -mode sub", &bandpass, input, work);
-    VX_cmd("VX_Buffer -t %o", &output, "buf_o");
-    VX_cmd("VX_Effect_Copy -i %o -o %o", &outputCopy, work, output);
-    VX_cmd("VX_Soundpipe %o -e", soundpipe, &ended);
-}
-
-HighpassGraph::~HighpassGraph() {
-    for (VX_Object* o : std::initializer_list<VX_Object*>{
-             outputCopy, bandpass, highpass, bypass, output, work, input, soundpipe})
-        VX_cmd("%o -delete", o);
-}
-
-void HighpassGraph::setClock(int32_t sampleRate) {
-    soundpipe->nodes.forEach<VX_Effect>(
-        [&](VX_Effect* e) { VX_cmd("VX_Effect %o -clock %i", e, sampleRate); });
-}
-
-void HighpassGraph::setCutoff(double hertz) {
-    VX_cmd("%o -f %f", highpass, hertz);
-    VX_cmd("%o -f %f", bandpass, hertz);
-}
-
-void HighpassGraph::setOn(bool on) {
-    VX_cmd("VX_Effect %o -on %i", highpass, on ? 1 : 0);
-    VX_cmd("VX_Effect %o -on %i", bandpass, on ? 1 : 0);
-}
-
-void HighpassGraph::run(const int32_t* in, int32_t* out, size_t n) {
-    for (size_t done = 0; done < n;) {
-        const int32_t chunk = static_cast<int32_t>(std::min<size_t>(n - done, blockLength));
-        std::memcpy(input->main, in + done, sizeof(int32_t) * static_cast<size_t>(chunk));
-        soundpipe->blockLength = chunk;
-        soundpipe->process();
-        std::memcpy(out + done, output->main, sizeof(int32_t) * static_cast<size_t>(chunk));
-        done += static_cast<size_t>(chunk);
-    }
-}
-
-std::vector<int32_t> HighpassGraph::run(const std::vector<int32_t>& in) {
-    std::vector<int32_t> out(in.size());
-    run(in.data(), out.data(), in.size());
-    return out;
 }

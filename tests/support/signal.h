@@ -1,6 +1,6 @@
 // Signals and measurements for the DSP tests: deterministic integer noise and sweeps (the same
-// bits on every target), multi-tone test signals, the amplitude of one frequency, checksums,
-// and the plug-in's third-order high-pass graph built by the same commands.
+// bits on every target), multi-tone test signals, the amplitude of one frequency, checksums.
+// The graph the tests run is the plug-in's own, plugin/highpass_graph.h.
 #pragma once
 
 #include "VX/VX.h"
@@ -51,37 +51,6 @@ private:
 };
 
 double decibels(double ratio);
-// |H|^2 = r^6 / (1 + r^6), r = f / cutoff: the analogue third-order Butterworth high-pass.
-double butterworth3HighpassDb(double frequency, double cutoff);
 
 // FNV-1a over the samples' bytes in little-endian order.
 uint64_t fnv1a(const int32_t* samples, size_t n, uint64_t hash = 14695981039346656037ull);
-
-// The plug-in's graph: buf_i -> copy -> lpf_buffer, one-pole high-pass over it, band-pass
-// subtracted ("-q .618 -mode sub"), copy to buf_o; built by the plug-in's commands.
-class HighpassGraph {
-public:
-    explicit HighpassGraph(int32_t blockLength = 512);
-    ~HighpassGraph();
-    HighpassGraph(const HighpassGraph&) = delete;
-    HighpassGraph& operator=(const HighpassGraph&) = delete;
-
-    void setClock(int32_t sampleRate); // "VX_Effect %o -clock %i" to every node, chain order
-    void setCutoff(double hertz);      // "%o -f %f" to both filters
-    void setOn(bool on);               // "VX_Effect %o -on %i" to both filters
-
-    // Runs the samples through in blocks of at most the graph's block length, as the plug-in
-    // does: input into buf_i, the block length set, one process call, buf_o out.
-    void run(const int32_t* in, int32_t* out, size_t n);
-    std::vector<int32_t> run(const std::vector<int32_t>& in);
-
-    const int32_t blockLength;
-    VX_Soundpipe* soundpipe = nullptr;
-    VX_Buffer* input = nullptr;
-    VX_Buffer* work = nullptr;
-    VX_Buffer* output = nullptr;
-    VX_Effect_Copy* bypass = nullptr;
-    VX_Effect_Hipass* highpass = nullptr;
-    VX_Effect_Bapass* bandpass = nullptr;
-    VX_Effect_Copy* outputCopy = nullptr;
-};

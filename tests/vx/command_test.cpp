@@ -117,6 +117,42 @@ TEST_F(Command, NullReferences) {
     EXPECT_EQ(out, "tqrun: VX_Buffer %o -l 5\ntqrun: param 'l 5' given no object\n");
 }
 
+// Once a handler has deleted the command's object the command stops: nothing after it may touch
+// the freed object, and deleting twice is refused. The interpreter says whether the command it
+// ran last deleted its object.
+TEST_F(Command, AnObjectDeletedMidCommandStopsTheCommand) {
+    VX_Buffer* b = nullptr;
+    std::string out =
+        stdoutOf([&] { EXPECT_EQ(VX_cmd("VX_Buffer -delete -l 5", &b), VX_ERROR_PARAM_REQUIRED); });
+    EXPECT_EQ(out, "tqrun: VX_Buffer -delete -l 5\ntqrun: object deleted before 'l 5'\n");
+    EXPECT_TRUE(VX_cmd_deleted_its_object());
+
+    VX_cmd("VX_Buffer", &b);
+    out =
+        stdoutOf([&] { EXPECT_EQ(VX_cmd("%o -l 8 -delete -delete", b), VX_ERROR_PARAM_REQUIRED); });
+    EXPECT_EQ(out, "tqrun: %o -l 8 -delete -delete\ntqrun: object deleted before 'delete'\n");
+    EXPECT_TRUE(VX_cmd_deleted_its_object());
+
+    // With result text: the reference of the object made, then nothing more.
+    char text[64];
+    int capacity = sizeof text;
+    stdoutOf([&] {
+        EXPECT_EQ(VX_cmd_text(text, &capacity, "VX_Buffer -delete -l"), VX_ERROR_PARAM_REQUIRED);
+    });
+    EXPECT_EQ(std::strncmp(text, "0x", 2), 0);
+
+    // "-delete" at the end completes the command; commands that delete nothing say so.
+    VX_cmd("VX_Buffer", &b);
+    int length = 0;
+    EXPECT_EQ(VX_cmd("%o -l 4 -l", b, &length), VX_OK);
+    EXPECT_EQ(length, 4);
+    EXPECT_FALSE(VX_cmd_deleted_its_object());
+    EXPECT_EQ(VX_cmd("%o -l 4 -delete", b), VX_OK);
+    EXPECT_TRUE(VX_cmd_deleted_its_object());
+    EXPECT_EQ(VX_cmd("%o -delete", nullptr), VX_OK);
+    EXPECT_FALSE(VX_cmd_deleted_its_object());
+}
+
 TEST_F(Command, UnknownCommandMessage) {
     VX_error e = VX_OK;
     std::string out = stdoutOf([&] { e = VX_cmd("VX_Bufer -l 5"); });

@@ -1,4 +1,6 @@
 // The lexer's automaton: every final state, and the words at its edges.
+
+// The interpreter's private lexer, tested directly.
 #include "VX/VX_lexer.h"
 
 #include <gtest/gtest.h>

@@ -30,6 +30,12 @@ protected:
     }
 };
 
+// The first word of the result line that follows the command's "> " line.
+std::string wordAfterCommand(const std::string& out) {
+    const size_t line = out.find('\n') + 1;
+    return out.substr(line, out.find_first_of(" \n", line) - line);
+}
+
 TEST_F(ScriptTest, NamedResultsStandForTheObjectsTheyMade) {
     std::string made = run("pipe = VX_Soundpipe -bl 512 -b");
     const std::string* pipe = script.lookup("pipe");
@@ -68,6 +74,34 @@ TEST_F(ScriptTest, FailedCommandsPrintTheirCodeAndCount) {
                   "\nVX_ERROR_COMMAND_NOT_PARAM \"Param not found\"\n");
     EXPECT_EQ(script.failures(), 2);
     EXPECT_TRUE(script.runLine("VX_Buffer $b -delete"));
+}
+
+// An object deleted by a command, also by the command that made it or by one that fails after
+// deleting it, is forgotten with its names: nothing can reach the freed object through them.
+TEST_F(ScriptTest, ObjectsDeletedByTheirOwnCommandAreForgotten) {
+    // The object is made and deleted by one command, which succeeds.
+    std::string out = run("x = VX_Buffer -delete");
+    EXPECT_TRUE(out.ends_with("\nVX_OK \"Operation OK\"\n")) << out;
+    const std::string made = wordAfterCommand(out);
+    EXPECT_EQ(script.lookup("x"), nullptr);
+    EXPECT_EQ(run("VX_Buffer $x -l 5"), "error: 'x' names an object that has been deleted\n");
+    EXPECT_EQ(run("VX_Buffer " + made + " -l 5"),
+              "error: '" + made + "' is not an object made by this script\n");
+
+    run("b = VX_Buffer");
+    run("c = VX_Buffer $b -l"); // a name for a query's result is not a name of the object
+    const std::string b = *script.lookup("b");
+    out = run("VX_Buffer $b -delete -l 5");
+    EXPECT_NE(out.find("VX_ERROR_PARAM_REQUIRED"), std::string::npos) << out;
+    EXPECT_EQ(run("VX_Buffer $b -l"), "error: 'b' names an object that has been deleted\n");
+    EXPECT_EQ(run("VX_Buffer " + b + " -l"),
+              "error: '" + b + "' is not an object made by this script\n");
+    ASSERT_NE(script.lookup("c"), nullptr);
+    // A name given again stands for the new object.
+    run("x = VX_Buffer");
+    ASSERT_NE(script.lookup("x"), nullptr);
+    EXPECT_TRUE(script.runLine("VX_Buffer $x -delete"));
+    EXPECT_EQ(script.failures(), 5);
 }
 
 TEST_F(ScriptTest, LinesThatCannotRunAreRefusedBeforeTheInterpreter) {

@@ -1,13 +1,15 @@
 #include "render_main.h"
 
-#include "console.h"
 #include "options.h"
 #include "progress.h"
-#include "render.h"
-#include "response.h"
 #include "svg_plot.h"
 #include "test_signal.h"
 #include "wav_file.h"
+
+#include "plugin/highpass_law.h"
+#include "tools/vsthost/console.h"
+#include "tools/vsthost/render.h"
+#include "tools/vsthost/response.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +20,11 @@ namespace {
 
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
+
+// Hosts give an effect its sample rate as a 32-bit float, which holds every whole rate up to
+// 2^24 exactly; beyond that the effect would run at another rate than the input's. The output's
+// header holds every rate up to there.
+constexpr double highestRate = 16777216.0;
 
 struct Input {
     std::vector<float> samples;
@@ -36,6 +43,12 @@ bool loadInput(const RenderOptions& o, Input& in, std::string& error) {
     }
     wav::Audio audio;
     if (!wav::readFile(o.input, audio, error)) return false;
+    if (audio.format.rate > highestRate) {
+        error = o.input + ": its sample rate of " + std::to_string(audio.format.rate) +
+                " Hz cannot be rendered: hosts pass the rate to an effect as a 32-bit float, "
+                "exact only up to 16777216 Hz";
+        return false;
+    }
     in.samples = audio.channel(0);
     in.sampleRate = audio.format.rate;
     in.description = o.input + " (" + audio.format.describe() + ", first channel)";
@@ -87,7 +100,7 @@ bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::
     format.encoding = wav::Encoding::Float;
     format.bits = 32;
     format.channels = 2;
-    format.rate = static_cast<uint32_t>(std::lround(in.sampleRate));
+    format.rate = static_cast<uint32_t>(std::llround(in.sampleRate)); // at most highestRate
     wav::FileWriter writer(o.output, format);
     if (!writer.open(error)) return false;
 
@@ -213,7 +226,7 @@ bool measureResponse(const std::shared_ptr<Module>& module, const RenderOptions&
             status = exitUsage;
             return false;
         }
-        setup.cutoffHz = response::cutoffForParameter(plugin->getParameter(1));
+        setup.cutoffHz = highpass_law::cutoffForNormalised(plugin->getParameter(1));
     }
     EffectRunner runner(*plugin, scheduleFor(o));
     double total = 0, done = 0;

@@ -1,5 +1,7 @@
 #include "svg_plot.h"
 
+#include "plugin/highpass_law.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -181,7 +183,8 @@ std::string responsePlot(const std::vector<response::Point>& points, const respo
     std::vector<std::pair<double, double>> ideal, measured;
     for (int i = 0; i <= 400; ++i) {
         const double f = x.lo * std::pow(x.hi / x.lo, i / 400.0);
-        ideal.emplace_back(x(f), y(std::max(response::idealDb(f, setup.cutoffHz), floorDb - 20)));
+        ideal.emplace_back(
+            x(f), y(std::max(highpass_law::butterworthDb(f, setup.cutoffHz), floorDb - 20)));
     }
     for (const auto& p : points)
         measured.emplace_back(x(p.hz), y(std::max(p.measuredDb, floorDb - 20)));

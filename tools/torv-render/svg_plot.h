@@ -2,7 +2,7 @@
 // against ideal, with the cutoff marked, and beneath it the deviation from the ideal curve.
 #pragma once
 
-#include "response.h"
+#include "tools/vsthost/response.h"
 
 #include <string>
 #include <vector>

@@ -168,6 +168,9 @@ bool decode(const uint8_t* data, size_t size, Audio& out, std::string& error) {
         const size_t available = size - pos - 8;
         const bool isData = std::memcmp(chunk, "data", 4) == 0;
         if (chunkSize > available) {
+            // The first complete data chunk is the audio: a later one, streamed or damaged,
+            // neither replaces nor extends it.
+            if (isData && samples) break;
             if (isData && chunkSize == unknownSize) {
                 samples = chunk + 8;
                 sampleBytes = available;

@@ -7,7 +7,7 @@
 // one thread, so what is counted while processing is the effect's.
 #pragma once
 
-#include "module.h"
+#include "tools/vsthost/module.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,8 @@
 // Parameter changes as fast as hosts send them, with values at and beyond the ends of the range,
 // and the texts the host reads meanwhile.
-#include "response.h"
 #include "torture.h"
+
+#include "tools/vsthost/response.h"
 
 #include <cmath>
 #include <limits>

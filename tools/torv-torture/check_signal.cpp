@@ -1,6 +1,8 @@
 // Odd sample rates and block sizes, long silence after noise, and input no host should send.
-#include "response.h"
 #include "torture.h"
+
+#include "plugin/highpass_law.h"
+#include "tools/vsthost/response.h"
 
 #include <cmath>
 #include <limits>
@@ -23,6 +25,18 @@ double gainTolerance(double cutoff, double rate) {
 // come to rest within a few units of their 2^30 scale).
 constexpr float silenceLimit = 1.32e-4f;
 
+// The peak of the output from 1 s to 1.1 s after the end of `in`, silence after it: where the
+// filters have come to rest. Their rounding leaves a small offset after any signal.
+float peakOneSecondAfter(Plugin& plugin, std::vector<float> in, double rate, BlockSchedule schedule,
+                         SignalStats* stats) {
+    const size_t from = in.size() + static_cast<size_t>(rate);
+    in.resize(from + static_cast<size_t>(rate / 10), 0.0f);
+    const std::vector<float> out = process(plugin, in, schedule, stats);
+    SignalStats rest;
+    rest.add(out.data() + from, out.size() - from);
+    return rest.peak;
+}
+
 } // namespace
 
 void checkRatesAndBlockSizes(TortureContext& context, CheckReport& report) {
@@ -36,7 +50,7 @@ void checkRatesAndBlockSizes(TortureContext& context, CheckReport& report) {
                 report.expect(false, error);
                 return;
             }
-            const double cutoff = response::cutoffForParameter(plugin->getParameter(1));
+            const double cutoff = highpass_law::cutoffForNormalised(plugin->getParameter(1));
             SignalStats stats;
             process(*plugin,
                     whiteNoise(static_cast<size_t>(rate / 2), 0.5f, 3),
@@ -102,7 +116,7 @@ void checkSilenceAndExtremeInput(TortureContext& context, CheckReport& report) {
             report.expect(all.clean() && afterFirstSecond.peak <= silenceLimit,
                           format("cutoff %.1f Hz at %.0f Hz: silence after noise peaks at %.3g "
                                  "after 1 s, %.3g in the last second (limit %.3g); %s",
-                                 response::cutoffForParameter(knob),
+                                 highpass_law::cutoffForNormalised(knob),
                                  rate,
                                  static_cast<double>(afterFirstSecond.peak),
                                  static_cast<double>(lastSecond.peak),
@@ -126,20 +140,45 @@ void checkSilenceAndExtremeInput(TortureContext& context, CheckReport& report) {
         {"full-scale square, 12 kHz", [](size_t i) { return (i / 2) % 2 ? 1.0f : -1.0f; }},
         {"largest floats", [](size_t i) { return i % 3 ? limits::max() : -limits::max(); }},
     };
-    for (const Case& c : cases)
-        for (float knob : {0.0f, 0.1483f, 1.0f}) {
-            std::string error;
-            auto plugin = startEffect(context.module, 48000, 512, error);
+    // After any of it the filters must come to rest within one second, no further from zero
+    // than four times where half-scale noise leaves them (or 16 units of the 2^30 scale, where
+    // that is a unit or two): full-scale edges overshoot inside the fixed-point graph, and an
+    // overshoot that wrapped around would keep them oscillating at full scale.
+    const double rate = 48000;
+    for (float knob : {0.0f, 0.1483f, 1.0f}) {
+        std::string error;
+        auto reference = startEffect(context.module, rate, 512, error);
+        if (!reference) {
+            report.expect(false, error);
+            return;
+        }
+        reference->setParameter(1, knob);
+        const float rest = peakOneSecondAfter(*reference,
+                                              whiteNoise(static_cast<size_t>(rate), 0.5f, 12),
+                                              rate,
+                                              BlockSchedule::fixed(512),
+                                              nullptr);
+        const float allowed = std::fmax(4 * rest, 16.0f / 1073741824.0f);
+        for (const Case& c : cases) {
+            auto plugin = startEffect(context.module, rate, 512, error);
+            if (!plugin) {
+                report.expect(false, error);
+                return;
+            }
             plugin->setParameter(1, knob);
             std::vector<float> in(96000);
             for (size_t i = 0; i < in.size(); ++i) in[i] = c.sample(i);
             SignalStats stats;
-            process(*plugin, in, BlockSchedule::random(700, 5), &stats);
+            const float settled =
+                peakOneSecondAfter(*plugin, in, rate, BlockSchedule::random(700, 5), &stats);
             // A high-pass of a full-scale step overshoots to at most twice full scale.
-            report.expect(stats.nonFinite == 0 && stats.peak <= 2.5f,
-                          format("%s, cutoff %.1f Hz: %s",
+            report.expect(stats.nonFinite == 0 && stats.peak <= 2.5f && settled <= allowed,
+                          format("%s, cutoff %.1f Hz: %s; 1 s after it %.3g (allowed %.3g)",
                                  c.name,
-                                 response::cutoffForParameter(knob),
-                                 stats.describe().c_str()));
+                                 highpass_law::cutoffForNormalised(knob),
+                                 stats.describe().c_str(),
+                                 static_cast<double>(settled),
+                                 static_cast<double>(allowed)));
         }
+    }
 }

@@ -1,7 +1,8 @@
 // torv-torture: puts a VST 2.4 effect module through what hosts and plug-in validators do to it
 // and prints the figures. Exit status 0 when every check passed.
-#include "console.h"
 #include "torture.h"
+
+#include "tools/vsthost/console.h"
 
 #include <chrono>
 #include <cstdio>
@@ -41,7 +42,8 @@ int usage(const char* why) {
                  "Usage: torv-torture [options] <module>\n"
                  "  --only <check>[,<check>...]  run only these: lifecycle, rates, buffers,\n"
                  "                               silence, automation, order, realtime\n"
-                 "  --scan <cycles>              only measure what a host's plug-in scan costs\n"
+                 "  --scan <cycles>              only scan the module that many times (load,\n"
+                 "                               create, open, close, unload) and show the times\n"
                  "  --plugin-trace               let the module's own output through\n",
                  why);
     return 2;

@@ -1,11 +1,11 @@
 // torv-torture: a plug-in module put through what hosts and validators do to it. Each check
-// drives the module through the host code of torv-render and writes its figures into a report;
+// drives the module through the host library (tools/vsthost) and writes its figures into a report;
 // a check fails when the effect crashes, leaks, blocks or produces a sample it should not.
 #pragma once
 
-#include "module.h"
-#include "plugin_host.h"
-#include "render.h"
+#include "tools/vsthost/module.h"
+#include "tools/vsthost/plugin_host.h"
+#include "tools/vsthost/render.h"
 
 #include <memory>
 #include <string>

@@ -90,6 +90,23 @@ bool VX_Command_Script::fail(const std::string& message) {
     return false;
 }
 
+void VX_Command_Script::keep(const std::string& name, const std::string& word) {
+    names[name] = word;
+    deletedNames.erase(name);
+}
+
+void VX_Command_Script::forget(std::uintptr_t object) {
+    objects.erase(object);
+    for (auto it = names.begin(); it != names.end();) {
+        if (referenceOf(it->second) != object) {
+            ++it;
+            continue;
+        }
+        deletedNames.insert(it->first);
+        it = names.erase(it);
+    }
+}
+
 bool VX_Command_Script::runLine(const std::string& line) {
     std::vector<std::string> words = wordsOf(line);
     if (words.empty() || words[0][0] == '#') return true;
@@ -106,6 +123,8 @@ bool VX_Command_Script::runLine(const std::string& line) {
         if (word[0] == '$') {
             const std::string wanted = word.substr(1);
             const std::string* value = lookup(wanted);
+            if (!value && deletedNames.count(wanted))
+                return fail("'" + wanted + "' names an object that has been deleted");
             if (!value) return fail("'" + wanted + "' has not been given a value");
             word = *value;
         }
@@ -121,8 +140,6 @@ bool VX_Command_Script::runLine(const std::string& line) {
         if (!objects.count(target))
             return fail("'" + words[1] + "' is not an object made by this script");
     }
-    bool deletes = false;
-    for (size_t i = 1; i < words.size(); ++i) deletes = deletes || words[i] == "-delete";
 
     std::string command;
     for (const std::string& word : words) {
@@ -149,21 +166,29 @@ bool VX_Command_Script::runLine(const std::string& line) {
     std::fflush(out);
 
     std::vector<std::string> resultWords = wordsOf(resultText);
-    bool created = target == 0 && !resultWords.empty() && referenceOf(resultWords[0]);
-    if (created) objects.insert(referenceOf(resultWords[0]));
-    if (!name.empty() && created) names[name] = resultWords[0];
+    const std::uintptr_t made =
+        target == 0 && !resultWords.empty() ? referenceOf(resultWords[0]) : 0;
+    // A command that deleted its object, the one it made or the one it was given, has deleted
+    // it even if it failed afterwards: the object and its names are forgotten, and so is the
+    // name the line asked for.
+    const bool deleted = VX_cmd_deleted_its_object();
+    if (deleted) {
+        forget(target != 0 ? target : made);
+        if (!name.empty()) {
+            names.erase(name);
+            deletedNames.insert(name);
+        }
+    } else if (made) {
+        objects.insert(made);
+        if (!name.empty()) keep(name, resultWords[0]);
+    }
     if (code != VX_OK) {
         ++failed;
         return false;
     }
-    if (target != 0 && deletes) {
-        objects.erase(target);
-        for (auto it = names.begin(); it != names.end();)
-            it = referenceOf(it->second) == target ? names.erase(it) : std::next(it);
-    }
-    if (!name.empty()) {
+    if (!name.empty() && !deleted) {
         if (resultWords.empty()) return fail("'" + name + "': the command returned nothing");
-        names[name] = resultWords[0];
+        keep(name, resultWords[0]);
     }
     return true;
 }

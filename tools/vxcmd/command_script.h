@@ -4,7 +4,9 @@
 // object a creation made) under the name; "$name" in a later command stands for that word.
 // Empty lines and lines beginning with "#" are skipped. Words are separated by any run of
 // blanks. Objects are written after their class ("VX_Buffer $buf -l"); a reference there must
-// be one that the script made, since the interpreter would take any number as an object.
+// be one that the script made, since the interpreter would take any number as an object. An
+// object that a command deleted (by "-delete", also in the command that made it) is forgotten
+// with every name that stood for it.
 // Per-cent directives are refused: they would read arguments that a text line cannot supply.
 #pragma once
 
@@ -29,10 +31,14 @@ public:
 
 private:
     bool fail(const std::string& message);
+    void keep(const std::string& name, const std::string& word);
+    // The object is gone: it is no longer accepted, and its names stand for nothing.
+    void forget(std::uintptr_t object);
 
     std::FILE* out;
     std::map<std::string, std::string> names;
-    std::set<std::uintptr_t> objects; // made by this script and not deleted
+    std::set<std::string> deletedNames; // names whose object was deleted
+    std::set<std::uintptr_t> objects;   // made by this script and not deleted
     // Objects keep a pointer to the command that created them: every command text lives as
     // long as the program.
     std::deque<std::string> commands;

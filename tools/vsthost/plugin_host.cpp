@@ -144,7 +144,7 @@ std::string Plugin::parameterDisplay(VstInt32 index) {
     return queryText(effGetParamDisplay, index, kVstMaxParamStrLen).value;
 }
 std::string Plugin::effectName() {
-    return queryText(effGetEffectName, 0, kVstMaxEffectNameLen).value;
+    return queryText(effGetEffectName, 0, kVstMaxEffectNameLen + 1).value; // 32 letters and 0
 }
 std::string Plugin::vendorString() {
     return queryText(effGetVendorString, 0, kVstMaxVendorStrLen).value;

@@ -1,6 +1,6 @@
-// Frequency response of the high-pass effect: the ideal analogue third-order Butterworth curve,
-// the cutoff the effect derives from its Frequency parameter, and a measurement with settled
-// sine bursts run through the effect.
+// Frequency response of the high-pass effect: a measurement with settled sine bursts run through
+// the effect, beside the ideal analogue curve of the effect's own law (plugin/highpass_law.h:
+// the third-order Butterworth prototype, and the cutoff the Frequency parameter gives).
 #pragma once
 
 #include <functional>
@@ -8,14 +8,6 @@
 #include <vector>
 
 namespace response {
-
-// |H(f)|^2 = (f/fc)^6 / (1 + (f/fc)^6), and the same in decibels.
-double idealPowerGain(double hz, double cutoffHz);
-double idealDb(double hz, double cutoffHz);
-
-// The cutoff the effect sets for a normalised Frequency parameter x: knob v = 20 + x * 9980 Hz,
-// cutoff = 20 + 9980 * ((v - 20) / 9980)^2, in single precision as the effect computes it.
-float cutoffForParameter(float x);
 
 // `points` frequencies spaced evenly on a logarithmic axis, both ends included.
 std::vector<double> logSpaced(double fromHz, double toHz, int points);

@@ -1,5 +1,7 @@
 #include "response.h"
 
+#include "plugin/highpass_law.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -7,25 +9,6 @@
 #include <numbers>
 
 namespace response {
-
-double idealPowerGain(double hz, double cutoffHz) {
-    const double r = hz / cutoffHz;
-    const double r6 = r * r * r * r * r * r;
-    return r6 / (1.0 + r6);
-}
-
-double idealDb(double hz, double cutoffHz) {
-    // 10 log10(r6 / (1 + r6)) written so that deep stopband values keep their precision.
-    const double r = hz / cutoffHz;
-    return 60.0 * std::log10(r) - 10.0 * std::log10(1.0 + std::pow(r, 6.0));
-}
-
-float cutoffForParameter(float x) {
-    const float mn = 20.0f, mx = 10000.0f;
-    const float v = mn + x * (mx - mn);
-    const float b = (v - mn) / (mx - mn);
-    return mn + (mx - mn) * (b * b);
-}
 
 std::vector<double> logSpaced(double fromHz, double toHz, int points) {
     std::vector<double> out;
@@ -145,7 +128,7 @@ std::vector<Point> measure(const Process& process, const std::vector<double>& hz
         Point p;
         p.hz = f;
         p.measuredDb = 20.0 * std::log10(std::max(gain, 1e-15));
-        p.idealDb = idealDb(f, setup.cutoffHz);
+        p.idealDb = highpass_law::butterworthDb(f, setup.cutoffHz);
         points.push_back(p);
     }
     return points;

@@ -1,0 +1,110 @@
+#include "plugin/highpass_graph.h"
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+
+HighpassGraph::HighpassGraph(int32_t blockLength) : blockLength(blockLength) {
+    VX_cmd("VX_Soundpipe -bl %i -b", &soundpipe, blockLength, nullptr);
+    VX_cmd("VX_Buffer -t %o", &input, "buf_i");
+    VX_cmd("VX_Buffer -t %o", &work, "lpf_buffer");
+    VX_cmd("VX_Effect_Copy -i %o -o %o", &bypass, input, work);
+    VX_cmd("VX_Effect_Hipass -i %o -o %o", &highpass, input, work);
+    VX_cmd("VX_Effect_Bapass -i %o -o %o -q .618 -mode sub", &bandpass, input, work);
+    VX_cmd("VX_Buffer -t %o", &output, "buf_o");
+    VX_cmd("VX_Effect_Copy -i %o -o %o", &outputCopy, work, output);
+    // Another graph must never add its objects to this one.
+    if (soundpipe) VX_cmd("VX_Soundpipe %o -e", soundpipe, nullptr);
+    if (VX_Soundpipe::current == soundpipe) VX_Soundpipe::current = nullptr;
+}
+
+HighpassGraph::~HighpassGraph() {
+    // Nodes first (each leaves the soundpipe's chain), then the buffers they used, then the
+    // soundpipe itself.
+    for (VX_Object* o : std::initializer_list<VX_Object*>{
+             outputCopy, bandpass, highpass, bypass, output, work, input, soundpipe})
+        if (o) VX_cmd("%o -delete", o);
+}
+
+void HighpassGraph::setClock(int32_t sampleRate) {
+    if (!soundpipe) return;
+    soundpipe->nodes.forEach<VX_Effect>(
+        [&](VX_Effect* e) { VX_cmd("VX_Effect %o -clock %i", e, sampleRate); });
+}
+
+void HighpassGraph::setCutoff(double hertz) {
+    for (VX_Effect* filter : std::initializer_list<VX_Effect*>{highpass, bandpass})
+        if (filter) VX_cmd("%o -f %f", filter, hertz);
+}
+
+void HighpassGraph::setOn(bool on) {
+    for (VX_Effect* filter : std::initializer_list<VX_Effect*>{highpass, bandpass})
+        if (filter) VX_cmd("VX_Effect %o -on %i", filter, on ? 1 : 0);
+}
+
+void HighpassGraph::clear() {
+    if (soundpipe) soundpipe->clear();
+}
+
+int32_t HighpassGraph::chunkLength() const {
+    if (!soundpipe || !input || !output || !input->main || !output->main) return 0;
+    // Chunks never exceed what the buffers hold.
+    return std::min({blockLength, input->count, output->count});
+}
+
+void HighpassGraph::runBlock(int32_t n) {
+    // Only the block length changes here: a shared word, which the buffers' users read.
+    soundpipe->blockLength = n;
+    soundpipe->process();
+}
+
+void HighpassGraph::run(const int32_t* in, int32_t* out, size_t n) {
+    const int32_t chunk = chunkLength();
+    if (chunk <= 0) {
+        std::fill(out, out + n, 0);
+        return;
+    }
+    for (size_t done = 0; done < n;) {
+        const int32_t m = static_cast<int32_t>(std::min<size_t>(n - done, chunk));
+        std::memcpy(input->main, in + done, sizeof(int32_t) * static_cast<size_t>(m));
+        runBlock(m);
+        std::memcpy(out + done, output->main, sizeof(int32_t) * static_cast<size_t>(m));
+        done += static_cast<size_t>(m);
+    }
+}
+
+std::vector<int32_t> HighpassGraph::run(const std::vector<int32_t>& in) {
+    std::vector<int32_t> out(in.size());
+    run(in.data(), out.data(), in.size());
+    return out;
+}
+
+void HighpassGraph::runHost(const float* in, float* left, float* right, int32_t frames) {
+    if (!left || !right || frames <= 0) return;
+    const int32_t chunk = chunkLength();
+    if (chunk <= 0) {
+        std::fill(left, left + frames, 0.0f);
+        std::fill(right, right + frames, 0.0f);
+        return;
+    }
+    int32_t* graphIn = input->main;
+    const int32_t* graphOut = output->main;
+    for (int32_t pos = 0; pos < frames;) {
+        const int32_t n = std::min(chunk, frames - pos);
+        for (int32_t k = 0; k < n; ++k) {
+            float x = in ? in[pos + k] : 0.0f;
+            if (x > 1.0f) x = 1.0f;
+            if (!(x >= -1.0f)) x = -1.0f; // NaN included
+            // Within +-2^30 after clipping: a plain truncation is exact.
+            graphIn[k] = static_cast<int32_t>(x * toFixed);
+        }
+        runBlock(n);
+        // The chunk's input is already read: a host may pass one array as input and output.
+        for (int32_t k = 0; k < n; ++k) {
+            const float y = static_cast<float>(graphOut[k]) * fromFixed;
+            left[pos + k] = y;
+            right[pos + k] = y;
+        }
+        pos += n;
+    }
+}
