@@ -9,11 +9,14 @@
 #   standalone-offline.wav         the same input rendered offline through torv.dll
 #   standalone.txt/.csv/.svg       the frequency response measured from the recording
 #   standalone.log                 the host's messages, the driver's log and the comparison
-# Needs: $repo, $build, $out, $render, $module; sox, xdotool and ImageMagick (scripts/setup).
+# Needs: $repo, $build, $out, $render, $module; python3, xdotool and ImageMagick (scripts/setup).
+# The float samples move between WAV and raw files through scripts/lib/float_wav.py, bit for
+# bit (sox would round them through 32-bit integers).
 
 standalone_run() {
     local exe=$build/host/torv.exe driver=$build/tests/torv_test_asio.dll
     local prefix=$build/wine/win64/prefix
+    local floatwav=$repo/scripts/lib/float_wav.py
     local log=$out/standalone.log
     local lead=2 rate=48000 freqs=log:50:20000:16
     local winout
@@ -29,7 +32,7 @@ standalone_run() {
     # The input: the bursts the response measurement feeds, as raw floats for the driver.
     "$repo/scripts/wine-run" win64 "$render" --bursts "$out/standalone-input.wav" \
         --lead "$lead" -r "$rate" --freqs "$freqs" -q | tr -d '\r' >>"$log"
-    sox "$out/standalone-input.wav" -t raw -e floating-point -b 32 "$out/standalone-input.raw"
+    "$floatwav" to-raw "$out/standalone-input.wav" "$out/standalone-input.raw"
     local frames seconds
     frames=$(($(stat -c %s "$out/standalone-input.raw") / 4))
     seconds=$((frames / rate + 2))
@@ -59,12 +62,10 @@ infile=$winout\\standalone-input.raw record=$winout\\standalone-rec" \
     cat "$out/standalone-rec.log" >>"$log"
 
     # The recording of output 1, and the same input rendered offline in blocks of the same size.
-    sox -t raw -e floating-point -b 32 -c 1 -r "$rate" "$out/standalone-rec.out0.raw" \
-        "$out/standalone-recorded.wav"
+    "$floatwav" to-wav "$out/standalone-rec.out0.raw" "$out/standalone-recorded.wav" "$rate"
     "$repo/scripts/wine-run" win64 "$render" "$module" "$out/standalone-input.wav" -b 256 -q \
         -o "$out/standalone-offline.wav" | tr -d '\r' >>"$log"
-    sox "$out/standalone-offline.wav" -t raw -e floating-point -b 32 "$out/standalone-offline.raw" \
-        remix 1
+    "$floatwav" to-raw "$out/standalone-offline.wav" "$out/standalone-offline.raw" 0
     local bytes=$((frames * 4)) verdict
     if [ "$(stat -c %s "$out/standalone-rec.out0.raw")" -lt "$bytes" ]; then
         verdict="the recording is shorter than the input"
