@@ -51,12 +51,6 @@ std::string sourceData(const std::string& name) {
     return std::string(TORV_EDITOR_DATA) + "/" + name;
 }
 
-// The 32-bit module runs in an emulator here, far slower than real time: there only its screen is
-// compared (with the same picture as the x64 one); the mouse and the timed automation are
-// checked on x64.
-#define SKIP_WHEN_EMULATED()                                                                       \
-    if (sizeof(void*) == 4) GTEST_SKIP() << "mouse and automation timing: checked on x64"
-
 bool inText(int x, int y) {
     for (const VX_Rect& r : textAreas)
         if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
@@ -235,8 +229,12 @@ TEST_F(EditorDisplay, OpensInTheHostsWindowAndLooksAsCommitted) {
         << fault << "; the screen is in editor_display_initial.png beside the program";
 }
 
+// The 32-bit module runs in an emulator here, far slower than real time and unsteady with
+// threads: there only its screen is compared (above, with the same picture as the x64 one); the
+// mouse, the automation and reopening are checked on x64.
+#if INTPTR_MAX == INT64_MAX
+
 TEST_F(EditorDisplay, ClickingTheButtonSwitchesTheFilterAndTheAudioFollows) {
-    SKIP_WHEN_EMULATED();
     EXPECT_GT(bypassDifference(), 0.1f) << "on: a 100 Hz tone is cut";
     const Shot on = screen("on");
     ASSERT_TRUE(hover(41, 79, button()));
@@ -268,7 +266,6 @@ TEST_F(EditorDisplay, ClickingTheButtonSwitchesTheFilterAndTheAudioFollows) {
 }
 
 TEST_F(EditorDisplay, DraggingTheKnob225PixelsRightReachesTheTop) {
-    SKIP_WHEN_EMULATED();
     ASSERT_EQ(knob()->frame, 39);
     ASSERT_TRUE(hover(103, 158, knob()));
     ASSERT_TRUE(mouse("mousedown 1"));
@@ -286,7 +283,6 @@ TEST_F(EditorDisplay, DraggingTheKnob225PixelsRightReachesTheTop) {
 }
 
 TEST_F(EditorDisplay, TheReadOutShowsTheCutoffAndFollowsAutomation) {
-    SKIP_WHEN_EMULATED();
     Shot previous = screen("readout-start");
     for (auto [v, shown] :
          {std::pair{20.0f, "20 Hz"}, std::pair{5000.0f, "2505 Hz"}, std::pair{1000.0f, "116 Hz"}}) {
@@ -302,7 +298,6 @@ TEST_F(EditorDisplay, TheReadOutShowsTheCutoffAndFollowsAutomation) {
 }
 
 TEST_F(EditorDisplay, AutomationFromAnotherThreadReachesTheScreenThroughTheWindowsThread) {
-    SKIP_WHEN_EMULATED();
     std::atomic<bool> stop{false};
     std::atomic<int> sent{0};
     std::atomic<float> last{0.5f};
@@ -335,7 +330,6 @@ TEST_F(EditorDisplay, AutomationFromAnotherThreadReachesTheScreenThroughTheWindo
 }
 
 TEST_F(EditorDisplay, ClosedAndOpenedAgainItShowsTheSameWidgetsInTheSameState) {
-    SKIP_WHEN_EMULATED();
     effect->setParameter(effect, 1, 0.75f);
     effect->setParameter(effect, 0, 0.0f);
     const Shot before = screen("before-close");
@@ -350,5 +344,7 @@ TEST_F(EditorDisplay, ClosedAndOpenedAgainItShowsTheSameWidgetsInTheSameState) {
     std::string first;
     EXPECT_EQ(differences(screen("reopened"), before, first), 0) << first;
 }
+
+#endif
 
 } // namespace
