@@ -40,11 +40,11 @@ TEST_F(HostCommands, StartUpSelectsTheFirstDriverAndModeAndConnectsRouteOne) {
 
     // The effect was given the mode's rate; its product string is the title.
     EXPECT_EQ(ui.title, "www.torvaudio.net 3-rd order Butterworth high-pass");
-    // Until the effect has an editor, the default rectangle and the report.
+    // The window takes the editor's own rectangle; nothing to report.
     const ERect r = host->editorRect();
-    EXPECT_EQ(r.right - r.left, 600);
-    EXPECT_EQ(r.bottom - r.top, 800);
-    EXPECT_EQ(reports(), (Texts{"Cannot get metrics of effect editor in WinMain"}));
+    EXPECT_EQ(r.right - r.left, 210);
+    EXPECT_EQ(r.bottom - r.top, 236);
+    EXPECT_EQ(reports(), Texts{});
 }
 
 TEST_F(HostCommands, WithoutDriversTheHostReportsAndRunsWithUnconnectedRoutes) {

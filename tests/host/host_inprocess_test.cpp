@@ -90,8 +90,8 @@ TEST(HostInProcess, StartsListsTheDriversAndRunsOneSecondOfAudio) {
     EXPECT_EQ(running.text("opened"),
               "owner=main verb=open file=https://www.torvaudio.net/ parameters= directory= "
               "show=1");
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_NE(boxes.boxes[0].text.find("Cannot get metrics of effect editor"), std::string::npos);
+    // The effect's editor gives its metrics, so nothing was reported.
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text;
 
     // Every block went out as the effect computes it at this pointer size.
     std::vector<uint32_t> words;

@@ -1,0 +1,49 @@
+#include "VX/Dlg/VX_Dlg_File.h"
+
+#include "VX/Win/VX_Win_Win32.h"
+
+#include <commdlg.h>
+
+namespace {
+
+// The common dialogs are loaded when first asked for, not with the module: a host that loads
+// and unloads the plug-in to scan it does not load them (and all they pull in) every time.
+// Once loaded they stay for the process's life.
+using Ask = BOOL(WINAPI*)(LPOPENFILENAMEA);
+Ask dialog(const char* name) {
+    static HMODULE library = LoadLibraryA("comdlg32.dll");
+    if (!library) return nullptr;
+    return reinterpret_cast<Ask>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
+} // namespace
+
+VX_Dlg_File::VX_Dlg_File(VX_Win* owner, const char* filter) : owner(owner), filter(filter) {
+    takeExtension();
+    auto* r = new OPENFILENAMEA{};
+    r->lStructSize = sizeof(OPENFILENAMEA);
+    r->hInstance = GetModuleHandleA(nullptr);
+    r->lpstrFilter = filter;
+    r->lpstrFile = file;
+    r->nMaxFile = sizeof file;
+    r->lpstrInitialDir = ".";
+    r->lpstrTitle = "File preset";
+    // A name typed without an extension gets the filter's own, so the file shows under the
+    // filter afterwards.
+    r->lpstrDefExt = extension[0] ? extension : nullptr;
+    request = r;
+}
+
+VX_Dlg_File::~VX_Dlg_File() {
+    delete static_cast<OPENFILENAMEA*>(request);
+}
+
+bool VX_Dlg_File::askSystem(bool forSaving) {
+    auto* r = static_cast<OPENFILENAMEA*>(request);
+    auto* shown = dynamic_cast<VX_Win_Win32*>(owner);
+    r->hwndOwner = shown ? shown->parent : nullptr;
+    r->Flags =
+        forSaving ? OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT : OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    Ask ask = dialog(forSaving ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    return ask && ask(r) != 0;
+}
