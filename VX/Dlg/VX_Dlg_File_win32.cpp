@@ -4,15 +4,28 @@
 
 #include <commdlg.h>
 
+#include <atomic>
+
 namespace {
 
 // The common dialogs are loaded when first asked for, not with the module: a host that loads
 // and unloads the plug-in to scan it does not load them (and all they pull in) every time.
-// Once loaded they stay for the process's life.
+// Once loaded they stay for the process's life. Not a function's static: its guard (winpthreads,
+// linked into the module) would give the asking thread two handles that an unload never closes.
+std::atomic<HMODULE> commonDialogs{nullptr};
+
 using Ask = BOOL(WINAPI*)(LPOPENFILENAMEA);
 Ask dialog(const char* name) {
-    static HMODULE library = LoadLibraryA("comdlg32.dll");
-    if (!library) return nullptr;
+    HMODULE library = commonDialogs.load(std::memory_order_acquire);
+    if (!library) {
+        HMODULE loaded = LoadLibraryA("comdlg32.dll");
+        if (!loaded) return nullptr;
+        // Two threads may both load it; the one that comes second gives its reference back.
+        if (commonDialogs.compare_exchange_strong(library, loaded, std::memory_order_acq_rel))
+            library = loaded;
+        else
+            FreeLibrary(loaded);
+    }
     return reinterpret_cast<Ask>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 

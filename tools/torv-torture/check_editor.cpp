@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int openCloseCycles = 100;
+constexpr int editorLoadCycles = 20;
 constexpr int realtimeChanges = 1000;
 // Heap that may stay behind after everything was closed: what the runtime caches on first use.
 constexpr int64_t heapTolerance = 64 * 1024;
@@ -40,6 +41,38 @@ std::string describe(const CallCounts& c) {
                   static_cast<unsigned long long>(c.frees),
                   static_cast<unsigned long long>(c.locks),
                   static_cast<unsigned long long>(c.paints));
+}
+
+// A host that opens a plug-in's editor and later drops the plug-in: loaded, editor opened and
+// closed, unloaded, many times on the one window's thread. What that thread was given on the
+// way (by the module or the runtime linked into it) must go with the module.
+void editorAcrossLoads(TortureContext& context, void* parent, CheckReport& report) {
+    context.module.reset(); // the checks' own reference would keep the module loaded
+    std::string error;
+    ProcessStats before;
+    for (int i = 0; i <= editorLoadCycles; ++i) {
+        auto module = Module::load(context.modulePath, error);
+        auto p = module ? startEffect(module, 48000, 512, error) : nullptr;
+        if (!p || !openEditor(*p, parent)) {
+            report.expect(false, format("load/edit/unload cycle %d: %s", i, error.c_str()));
+            break;
+        }
+        pumpWindowMessages(5);
+        p->dispatch(effEditClose);
+        p.reset();
+        module.reset();
+        if (i == 0) before = processStats(); // after the first, which sets up runtime caches
+    }
+    const ProcessStats after = processStats();
+    if (before.handles >= 0 && after.handles >= 0)
+        report.expect(after.handles - before.handles <= handleTolerance,
+                      format("%d loads with the editor opened: handles %lld -> %lld (allowed "
+                             "+%lld)",
+                             editorLoadCycles,
+                             static_cast<long long>(before.handles),
+                             static_cast<long long>(after.handles),
+                             static_cast<long long>(handleTolerance)));
+    context.module = Module::load(context.modulePath, error);
 }
 
 // Host automation on another thread, counted on that thread alone; the window's thread does
@@ -204,6 +237,7 @@ void checkEditor(TortureContext& context, CheckReport& report) {
     const CallCounts made = call_counter::counts();
     const ProcessStats after = processStats();
     const int64_t gdiAfter = gdiObjects(), userAfter = userObjects();
+    editorAcrossLoads(context, parents[0], report);
     destroyParentWindow(parents[0]);
     destroyParentWindow(parents[1]);
 
