@@ -5,6 +5,9 @@
 #include <commdlg.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -57,6 +60,15 @@ bool VX_Dlg_File::askSystem(bool forSaving) {
     r->hwndOwner = shown ? shown->parent : nullptr;
     r->Flags =
         forSaving ? OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT : OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    // Unattended runs, whose message boxes go to standard error, have nobody to answer a modal
+    // dialog either: it counts as cancelled instead of waiting for ever.
+    const char* messages = std::getenv("VX_MESSAGES");
+    if (messages && std::strcmp(messages, "stderr") == 0) {
+        std::fprintf(stderr,
+                     "%s: no dialog without a person (VX_MESSAGES=stderr), cancelled\n",
+                     r->lpstrTitle);
+        return false;
+    }
     Ask ask = dialog(forSaving ? "GetSaveFileNameA" : "GetOpenFileNameA");
     return ask && ask(r) != 0;
 }
