@@ -54,6 +54,7 @@
 #include "VX/Wid/VX_Wid_Knob.h"
 #include "VX/Wid/VX_Wid_Text.h"
 #include "VX/Wid/VX_Wid_Pal.h"
+#include "VX/Dlg/VX_Dlg_File.h"
 #ifdef _WIN32
 #include "VX/Win/VX_Win_Win32.h"
 #endif

@@ -16,13 +16,21 @@
 // stands; a word inside the text is passed as a terminated copy from a pool that lives as long
 // as the program, because handlers may keep what they are given ("-text", "-res", "-font").
 // The pool holds each distinct word once, so repeated commands do not make it grow.
+//
+// The pool is made when the module loads, not on first use: a function's static with a
+// constructor is guarded by the C++ runtime's once, which on Windows (winpthreads, linked into
+// the module) gives the host's thread an event and a copy of its thread handle that are never
+// closed when the host unloads the module, two handles lost on every load.
+namespace {
+std::mutex wordPoolLock;
+std::set<std::string, std::less<>> wordPool;
+} // namespace
+
 const char* VX_word_copy(const char* begin, const char* end) {
-    static std::mutex lock;
-    static std::set<std::string, std::less<>> pool;
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<std::mutex> guard(wordPoolLock);
     std::string_view word(begin, static_cast<size_t>(end - begin));
-    auto it = pool.find(word);
-    if (it == pool.end()) it = pool.emplace(word).first;
+    auto it = wordPool.find(word);
+    if (it == wordPool.end()) it = wordPool.emplace(word).first;
     return it->c_str();
 }
 

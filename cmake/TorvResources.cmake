@@ -29,7 +29,10 @@ function(torv_add_resources target)
         set(rc ${outdir}/resources.rc)
         set(text "")
         foreach(name file IN ZIP_LISTS names files)
-            string(APPEND text "${name} DATA \"${file}\"\n")
+            # In lower case, so that names the resource compiler knows as upper-case words
+            # (ALT) stay names; it stores every name in upper case.
+            string(TOLOWER "${name}" rc_name)
+            string(APPEND text "${rc_name} DATA \"${file}\"\n")
         endforeach()
         file(MAKE_DIRECTORY ${outdir})
         file(GENERATE OUTPUT ${rc} CONTENT "${text}")

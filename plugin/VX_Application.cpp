@@ -73,10 +73,10 @@ VX_Application::VX_Application() {
 VX_Application::~VX_Application() = default;
 
 void VX_Application::build() {
-    // The editor panel: the control group (190 x 170) with a 10-pixel frame and the header.
-    width = 190 + 20;
-    height = 170 + 66;
+    width = editorWidth();
+    height = editorHeight();
     graph = std::make_unique<HighpassGraph>();
+    buildWidgets();
 
     Param& state = params[paramState];
     setUpParam(state, law::stateName, law::stateOn, VX_TYPE_SWITCH);
@@ -93,24 +93,8 @@ void VX_Application::build() {
     frequency.apply(this);
 }
 
-void VX_Application::attach(VX_Win* win) {
-    window = win;
-    for (VX_Object* w : widgets)
-        if (w) VX_cmd("VX_Wid %o -win %o", w, win);
-}
-
-void VX_Application::detach() {
-    for (VX_Object* w : widgets)
-        if (w) VX_cmd("VX_Wid %o -win 0", w);
-}
-
 void VX_Application::destroy() {
-    for (int slot = slotCount - 1; slot >= 0; --slot) {
-        if (widgets[slot]) VX_cmd("%o -delete", widgets[slot]);
-        widgets[slot] = nullptr;
-    }
-    for (Param& p : params) p.widget = nullptr;
-    window = nullptr;
+    destroyWidgets();
     graph.reset();
 }
 
@@ -217,11 +201,15 @@ void VX_Application::writeParameterDisplay(int32_t index, char* text, size_t siz
     std::memset(text, 0, size);
     if (index < 0 || index >= paramCount) return;
     const Param& p = params[index];
-    if (p.type == VX_TYPE_INT)
+    if (p.type == VX_TYPE_INT) {
         law::displayInteger(text, size, p.value.i, p.unit);
-    else if (p.type == VX_TYPE_FLOAT)
-        law::displayFloat(text, size, p.value.f, p.unit);
-    else if (p.type == VX_TYPE_SWITCH)
+    } else if (p.type == VX_TYPE_FLOAT) {
+        // The host shows what the filter does, the cutoff (as the editor's read-out does), not
+        // the knob's linear position.
+        float mn, mx;
+        knobRange(mn, mx);
+        law::displayFloat(text, size, law::cutoff(p.value.f, mn, mx), p.unit);
+    } else if (p.type == VX_TYPE_SWITCH)
         law::displaySwitch(text, size, p.value.i != 0);
 }
 
@@ -246,10 +234,7 @@ void VX_Application::stateChanged() {
     state.value.i = on ? 1 : 0;
     state.type = VX_TYPE_SWITCH;
 
-    if (widgets[slotStateButton])
-        VX_cmd("VX_Wid_Butt %o -val %i", widgets[slotStateButton], state.value.i);
-    for (Slot slot : {slotCutoffLabel, slotKnob, slotReadout})
-        if (widgets[slot]) VX_cmd("VX_Wid %o -enabled %i", widgets[slot], state.value.i);
+    showState(on);
     if (graph) graph->setOn(on);
 }
 
@@ -260,11 +245,7 @@ void VX_Application::frequencyChanged() {
     cutoff = law::cutoff(v, mn, mx);
 
     if (graph) graph->setCutoff(cutoff);
-    if (widgets[slotKnob])
-        VX_cmd("VX_Wid_Knob %o -val %f", widgets[slotKnob], static_cast<double>(v));
-    // The read-out keeps a reference to this text, so it is rewritten in place.
-    law::readout(readout, sizeof readout, cutoff);
-    if (widgets[slotReadout]) VX_cmd("VX_Wid_Text %o -text %s", widgets[slotReadout], readout);
+    showFrequency(v, cutoff);
 }
 
 // ---- Presets ---------------------------------------------------------------------------------
@@ -278,10 +259,15 @@ void VX_Application::presetButton(Slot slot, bool forSaving) {
             loadPreset(path);
     }
     if (widgets[slot]) VX_cmd("VX_Wid_Butt %o -val %i", widgets[slot], 0);
+    // The modal dialog took the mouse's release: nothing stays hovered or grabbed.
+    if (window) {
+        window->hovered = nullptr;
+        window->captured = nullptr;
+    }
 }
 
-const char* VX_Application::choosePresetPath(bool) {
-    return nullptr;
+const char* VX_Application::choosePresetPath(bool forSaving) {
+    return forSaving ? presetDialog.save() : presetDialog.open();
 }
 
 namespace {

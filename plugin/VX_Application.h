@@ -13,6 +13,7 @@
 #include "VX/VX.h"
 #include "plugin/highpass_graph.h"
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 
@@ -80,13 +81,19 @@ public:
     VX_Application();
     ~VX_Application() override;
 
-    // The graph, then the parameters, whose hooks run once to bring the graph (and the
-    // widgets) into the initial state.
+    // The graph, the editor's widgets, then the parameters, whose hooks run once to bring the
+    // graph and the widgets into the initial state.
     void build() override;
+    // Puts the widgets into the window (also the owner of the preset dialog) and takes them
+    // out again; they keep their state in between. [ui thread]
     void attach(VX_Win* win) override;
     void detach() override;
     // Deletes the widgets, then the graph.
     void destroy() override;
+
+    // The editor's size in pixels: 210 x 236.
+    static int32_t editorWidth();
+    static int32_t editorHeight();
 
     // Host side of the parameters; out-of-range indices are ignored.
     void setParameterNormalised(int32_t index, float x);
@@ -107,7 +114,7 @@ public:
     // Preset files. Failures are shown in a message box captioned "Error".
     void loadPreset(const char* path);
     void savePreset(const char* path);
-    // The path for a preset to load or save, or null when none was chosen.
+    // The path for a preset to load or save, or null when none was chosen: the preset dialog.
     virtual const char* choosePresetPath(bool forSaving);
 
     int32_t width = 0; // editor size in pixels
@@ -123,9 +130,13 @@ public:
     Param loadVariable;
     Param saveVariable;
 
-    // The cutoff the filters were last given, in hertz, and its read-out text.
+    // The cutoff the filters were last given, in hertz.
     float cutoff = 0.0f;
-    char readout[32] = {};
+    // The read-out's text of that cutoff ("239 Hz"), this instance's own.
+    const char* readoutText() const;
+
+    VX_Dlg_File presetDialog{nullptr, presetFilter};
+    static constexpr char presetFilter[] = "Preset file (*.torv)\0*.torv\0";
 
 private:
     friend class Param;
@@ -134,8 +145,18 @@ private:
     void stateChanged();
     void frequencyChanged();
     void presetButton(Slot slot, bool forSaving);
+    // The editor's half (plugin/editor_widgets.cpp): making and deleting the widgets, and
+    // showing the parameters on them.
+    void buildWidgets();
+    void destroyWidgets();
+    void showState(bool on);
+    void showFrequency(float knobValue, float cutoffHz);
     // The knob's range: the knob's own, or the law's without a knob.
     void knobRange(float& mn, float& mx);
     // Runs a parameter's apply with the data pointer its widget gives, or the application.
     void applyParam(Param& p);
+
+    static constexpr uint32_t readoutRing = 4;
+    char readoutTexts[readoutRing][16] = {};
+    std::atomic<uint32_t> readoutIndex{0};
 };

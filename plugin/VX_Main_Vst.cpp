@@ -1,5 +1,6 @@
 #include "plugin/VX_Main_Vst.h"
 
+#include "plugin/VX_Main_Vst_Editor.h"
 #include "plugin/torv_strings.h"
 
 #include <cstdio>
@@ -13,9 +14,15 @@ VX_Main_Vst::VX_Main_Vst(audioMasterCallback audioMaster)
     setNumInputs(1);
     setNumOutputs(2);
     canProcessReplacing(true);
+    setEditor(new VX_Main_Vst_Editor(this, this));
 }
 
 VX_Main_Vst::~VX_Main_Vst() {
+    // The editor goes first, closed if the host left it open: it detaches the widgets, which
+    // the application deletes next.
+    AEffEditor* shown = editor;
+    setEditor(nullptr);
+    delete shown;
     destroy();
 }
 

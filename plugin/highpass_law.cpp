@@ -69,8 +69,24 @@ void labelSwitch(char* text, size_t size, const char* on, const char* off) {
     if (size) std::snprintf(text, size, "%s/%s", on, off);
 }
 
+// Written by hand: hosts automate from their audio threads, and the C runtime's printf may take
+// a lock there (it does on Windows). Rounded to nearest, ties to even.
 void readout(char* text, size_t size, float cutoffHz) {
-    if (size) std::snprintf(text, size, "%.0f Hz", static_cast<double>(cutoffHz));
+    if (!size) return;
+    const double v = std::nearbyint(static_cast<double>(cutoffHz));
+    if (!(std::fabs(v) < 1e15)) {
+        std::snprintf(text, size, "%.0f Hz", v); // not a cutoff the effect can have
+        return;
+    }
+    char digits[24];
+    int n = 0;
+    for (auto u = static_cast<uint64_t>(std::fabs(v)); n == 0 || u != 0; u /= 10)
+        digits[n++] = static_cast<char>('0' + u % 10);
+    if (v < 0) digits[n++] = '-';
+    size_t at = 0;
+    while (n > 0 && at + 1 < size) text[at++] = digits[--n];
+    for (const char* unit = " Hz"; *unit && at + 1 < size; ++unit) text[at++] = *unit;
+    text[at] = 0;
 }
 
 double butterworthPowerGain(double hz, double cutoffHz) {

@@ -108,6 +108,8 @@ public:
     static void setRestartNotifier(RestartNotifier notifier);
     void requestRestart(); // [any thread]
     bool restartRequested() const { return restartPending.load(); }
+    // The host served the request its own way (it selected the driver again).
+    void restartServed() { restartPending.store(false); }
 
     // Mode, channel and block lookups for callers that walk the chains.
     Mode* currentMode() const { return current.load(); }

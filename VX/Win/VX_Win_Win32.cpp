@@ -2,8 +2,8 @@
 
 #include "VX/VX_module_win32.h"
 
+#include <atomic>
 #include <cstdio>
-#include <mutex>
 
 namespace {
 
@@ -18,26 +18,33 @@ struct FrameClass {
     }
 };
 FrameClass frameClass;
-std::once_flag frameClassOnce;
+// 0: not registered, 1: being registered, 2: registered. Not std::call_once: on Windows the C++
+// runtime's once (winpthreads, linked into the module) gives each thread that goes through it an
+// event and a copy of its thread handle, which are lost when the host unloads the module.
+std::atomic<int> frameClassState{0};
 
 void registerFrameClass(WNDPROC procedure) {
-    std::call_once(frameClassOnce, [procedure] {
-        HINSTANCE instance = VX_own_module();
-        std::snprintf(frameClass.name,
-                      sizeof frameClass.name,
-                      "VXFRAMEx%8.8X",
-                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(instance)));
-        WNDCLASSEXA c{};
-        c.cbSize = sizeof c;
-        c.style = 0;
-        c.lpfnWndProc = procedure;
-        c.hInstance = instance;
-        c.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        c.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        c.lpszClassName = frameClass.name;
-        frameClass.instance = instance;
-        frameClass.atom = RegisterClassExA(&c);
-    });
+    int expected = 0;
+    if (!frameClassState.compare_exchange_strong(expected, 1)) {
+        while (frameClassState.load(std::memory_order_acquire) != 2) SwitchToThread();
+        return;
+    }
+    HINSTANCE instance = VX_own_module();
+    std::snprintf(frameClass.name,
+                  sizeof frameClass.name,
+                  "VXFRAMEx%8.8X",
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(instance)));
+    WNDCLASSEXA c{};
+    c.cbSize = sizeof c;
+    c.style = 0;
+    c.lpfnWndProc = procedure;
+    c.hInstance = instance;
+    c.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    c.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    c.lpszClassName = frameClass.name;
+    frameClass.instance = instance;
+    frameClass.atom = RegisterClassExA(&c);
+    frameClassState.store(2, std::memory_order_release);
 }
 
 struct Blit {

@@ -49,7 +49,13 @@ TEST(EffectTexts, ParameterNamesLabelsAndDisplays) {
     expectText(e.get(), effGetParamLabel, 0, 8, "On/Off");
     expectText(e.get(), effGetParamLabel, 1, 8, "Hz");
     expectText(e.get(), effGetParamDisplay, 0, 8, "On");
-    expectText(e.get(), effGetParamDisplay, 1, 8, "1500.00");
+    // The display is the cutoff the filter uses, as the editor's read-out shows it ("239 Hz"),
+    // not the knob's linear value (1500).
+    expectText(e.get(), effGetParamDisplay, 1, 8, "239.478");
+    e->setParameter(e.get(), 1, 0.5f);
+    expectText(e.get(), effGetParamDisplay, 1, 8, "2515.00");
+    e->setParameter(e.get(), 1, 1.0f);
+    expectText(e.get(), effGetParamDisplay, 1, 8, "10000.0");
     e->setParameter(e.get(), 0, 0.0f);
     expectText(e.get(), effGetParamDisplay, 0, 8, "Off");
     e->setParameter(e.get(), 1, 0.0f);
@@ -78,7 +84,7 @@ TEST(EffectParameters, InitialStateAndFrequency) {
     EXPECT_EQ(e->getParameter(e.get(), 0), 1.0f);
     EXPECT_FLOAT_EQ(e->getParameter(e.get(), 1), 1480.0f / 9980.0f);
     EXPECT_FLOAT_EQ(app->cutoff, 239.47897f);
-    EXPECT_STREQ(app->readout, "239 Hz");
+    EXPECT_STREQ(app->readoutText(), "239 Hz");
     EXPECT_EQ(app->params[0].type, VX_TYPE_SWITCH);
     EXPECT_EQ(app->params[1].type, VX_TYPE_FLOAT);
 }
@@ -89,13 +95,13 @@ TEST(EffectParameters, KnobMiddleGivesTheSquareLawCutoff) {
     e->setParameter(e.get(), 1, 0.5f);
     EXPECT_EQ(app->params[1].value.f, 5010.0f);
     EXPECT_EQ(app->cutoff, 2515.0f);
-    EXPECT_STREQ(app->readout, "2515 Hz");
+    EXPECT_STREQ(app->readoutText(), "2515 Hz");
     EXPECT_EQ(e->getParameter(e.get(), 1), 0.5f);
     e->setParameter(e.get(), 1, 1.0f);
     EXPECT_EQ(app->cutoff, 10000.0f);
     e->setParameter(e.get(), 1, 0.0f);
     EXPECT_EQ(app->cutoff, 20.0f);
-    EXPECT_STREQ(app->readout, "20 Hz");
+    EXPECT_STREQ(app->readoutText(), "20 Hz");
 }
 
 TEST(EffectParameters, SwitchTurnsOnOnlyAboveOneHalf) {

@@ -57,6 +57,24 @@ TEST(HighpassLaw, HostTextsAreCutToTheirRoom) {
     EXPECT_EQ(untouched, '#');
 }
 
+TEST(HighpassLaw, TheReadOutRoundsTheCutoffToWholeHertz) {
+    auto readout = [](float hz, size_t size = 16) {
+        char t[16];
+        law::readout(t, size, hz);
+        return std::string(t);
+    };
+    EXPECT_EQ(readout(20.0f), "20 Hz");
+    EXPECT_EQ(readout(2505.0f), "2505 Hz");
+    EXPECT_EQ(readout(115.9f), "116 Hz");
+    EXPECT_EQ(readout(10000.0f), "10000 Hz");
+    EXPECT_EQ(readout(0.4f), "0 Hz");
+    EXPECT_EQ(readout(20.5f), "20 Hz"); // ties to even, on every platform
+    EXPECT_EQ(readout(21.5f), "22 Hz");
+    EXPECT_EQ(readout(-3.0f), "-3 Hz");
+    EXPECT_EQ(readout(10000.0f, 6), "10000"); // cut to its room
+    EXPECT_EQ(readout(1e20f).substr(0, 5), "10000");
+}
+
 TEST(HighpassLaw, AnalogueButterworthPrototype) {
     EXPECT_NEAR(law::butterworthDb(1000, 1000), -3.0103, 1e-4);
     EXPECT_NEAR(law::butterworthPowerGain(1000, 1000), 0.5, 1e-15);

@@ -32,7 +32,7 @@ TEST(VstRecord, DescribesAMonoInStereoOutEffectWithTwoParameters) {
     EXPECT_EQ(e->numInputs, 1);
     EXPECT_EQ(e->numOutputs, 2);
     // Replacing only: no editor yet, and programs are not chunks.
-    EXPECT_EQ(e->flags, effFlagsCanReplacing);
+    EXPECT_EQ(e->flags, effFlagsCanReplacing | effFlagsHasEditor);
     EXPECT_EQ(e->initialDelay, 0);
     EXPECT_EQ(e->ioRatio, 1.0f);
     EXPECT_EQ(e->uniqueID, 0x34326264);
@@ -148,16 +148,6 @@ TEST(VstDispatch, AnswersOfTheBaseAndExtendedDefaults) {
     EXPECT_EQ(dispatch(e.get(), effGetChunk, 0, 0, nullptr), 0);
 }
 
-TEST(VstDispatch, NoEditorIsAnnounced) {
-    Effect e;
-    ERect* rect = reinterpret_cast<ERect*>(&rect);
-    EXPECT_EQ(dispatch(e.get(), effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(dispatch(e.get(), effEditOpen, 0, 0, nullptr), 0);
-    EXPECT_EQ(dispatch(e.get(), effEditClose), 0);
-    EXPECT_EQ(dispatch(e.get(), effEditIdle), 0);
-    EXPECT_EQ(e->flags & effFlagsHasEditor, 0);
-}
-
 TEST(VstDispatch, SampleRateAndBlockSizeReachTheObject) {
     Effect e;
     EXPECT_EQ(e.object()->getSampleRate(), 44100.0f);
@@ -202,6 +192,17 @@ public:
         return text;
     }
 };
+
+TEST(VstBase, WithoutAnEditorTheEditorCallsDoNothing) {
+    BareEffect b;
+    AEffect* e = b.getAeffect();
+    ERect* rect = reinterpret_cast<ERect*>(&rect);
+    EXPECT_EQ(e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0.0f), 0);
+    EXPECT_EQ(e->dispatcher(e, effEditOpen, 0, 0, nullptr, 0.0f), 0);
+    EXPECT_EQ(e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.0f), 0);
+    EXPECT_EQ(e->dispatcher(e, effEditIdle, 0, 0, nullptr, 0.0f), 0);
+    EXPECT_EQ(e->flags & effFlagsHasEditor, 0);
+}
 
 TEST(VstBase, DefaultsBeforeAnEffectChangesThem) {
     BareEffect b;

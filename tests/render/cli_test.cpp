@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -130,6 +132,46 @@ TEST_F(RenderCli, ResponseReportFilesAndTable) {
         run({testPlugin, "-q", "--response", path("r3"), "--freqs", "30000", "--cutoff", "100"}),
         2);
     EXPECT_NE(err.find("not below half the sample rate"), std::string::npos) << err;
+}
+
+// The bursts --response feeds, rendered offline and measured from the recording, give the same
+// table as running the effect: what scripts/run measures from the standalone host's recording.
+TEST_F(RenderCli, ARecordingOfTheBurstsMeasuresAsTheEffectItself) {
+    const std::vector<std::string> common = {"-q", "--freqs", "100,1000", "-r", "8000"};
+    auto with = [&](std::vector<std::string> args) {
+        args.insert(args.end(), common.begin(), common.end());
+        return run(args);
+    };
+    ASSERT_EQ(with({"--bursts", path("bursts.wav"), "--lead", "0.5"}), 0) << err;
+    const wav::Audio bursts = read("bursts.wav");
+    EXPECT_EQ(bursts.format.describe(), "float 32-bit, 1 channel, 8000 Hz");
+    ASSERT_GT(bursts.frames, 4000u);
+    for (size_t i = 0; i < 4000; ++i) ASSERT_EQ(bursts.samples[i], 0.0f) << i;
+    EXPECT_NE(bursts.samples[4001], 0.0f);
+
+    ASSERT_EQ(run({testPlugin, "-q", "-p", "0=0.5", path("bursts.wav"), "-o", path("rec.wav")}), 0)
+        << err;
+    ASSERT_EQ(with({testPlugin, "-p", "0=0.5", "--cutoff", "1000", "--response", path("direct")}),
+              0)
+        << err;
+    ASSERT_EQ(with({testPlugin,
+                    "-p",
+                    "0=0.5",
+                    "--cutoff",
+                    "1000",
+                    "--response",
+                    path("recorded"),
+                    "--recorded",
+                    path("rec.wav"),
+                    "--lead",
+                    "0.5"}),
+              0)
+        << err;
+    std::ifstream direct(path("direct.txt")), recorded(path("recorded.txt"));
+    const std::string a(std::istreambuf_iterator<char>(direct), {});
+    const std::string b(std::istreambuf_iterator<char>(recorded), {});
+    EXPECT_NE(a.find("-6.021"), std::string::npos) << a;
+    EXPECT_EQ(a, b);
 }
 
 // The highest rate a host can give an effect exactly, 2^24 Hz, renders with its own header.

@@ -62,6 +62,16 @@ TEST(RenderOptions, AcceptsEveryOptionInBothSpellings) {
     EXPECT_TRUE(h.help);
 }
 
+TEST(RenderOptions, TheBurstsAloneNeedNoModule) {
+    RenderOptions o;
+    std::string error;
+    ASSERT_TRUE(parseOptions({"--bursts", "b.wav", "--lead", "1.5", "-r", "44100"}, o, error))
+        << error;
+    EXPECT_EQ(o.burstsFile, "b.wav");
+    EXPECT_EQ(o.leadSeconds, 1.5);
+    EXPECT_TRUE(o.module.empty());
+}
+
 TEST(RenderOptions, FaultsAreNamed) {
     const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{}, "no plug-in module"},
@@ -81,6 +91,9 @@ TEST(RenderOptions, FaultsAreNamed) {
         {{"m", "-o", "x", "--random-blocks", "-3"}, "bad value '-3' for --random-blocks"},
         {{"m", "-o", "x", "--cutoff", "0"}, "bad value '0' for --cutoff"},
         {{"m", "in.wav", "-o", "x", "-r", "44100"}, "an input file brings its own sample rate"},
+        {{"m", "-o", "x", "--recorded", "r.wav"}, "--recorded is measured by --response"},
+        {{"m", "-o", "x", "--lead", "-1"}, "bad value '-1' for --lead"},
+        {{"--bursts", "b.wav", "-o", "x"}, "no plug-in module"},
     };
     for (const auto& [args, message] : cases)
         EXPECT_NE(errorFor(args).find(message), std::string::npos)

@@ -138,7 +138,7 @@ TEST_F(TorvModule, HostTextsAreExactAndStayWithinTheirBuffers) {
         {effGetParamLabel, stateParam, kVstMaxParamStrLen, "On/Off"},
         {effGetParamLabel, frequencyParam, kVstMaxParamStrLen, "Hz"},
         {effGetParamDisplay, stateParam, kVstMaxParamStrLen, "On"},
-        {effGetParamDisplay, frequencyParam, kVstMaxParamStrLen, "1500.00"},
+        {effGetParamDisplay, frequencyParam, kVstMaxParamStrLen, "239.478"},
         {effGetProgramName, 0, kVstMaxProgNameLen, "Default program"},
     };
     for (const Query& q : queries) {
@@ -159,8 +159,8 @@ TEST_F(TorvModule, ParameterLawOfTheHost) {
     ASSERT_TRUE(p);
     p->setParameter(frequencyParam, 0.5f);
     EXPECT_EQ(p->getParameter(frequencyParam), 0.5f);
-    EXPECT_EQ(p->parameterDisplay(frequencyParam), "5010.00");
-    p->setParameter(stateParam, 0.5f); // not above 0.5: off
+    EXPECT_EQ(p->parameterDisplay(frequencyParam), "2515.00"); // the cutoff, not the knob (5010)
+    p->setParameter(stateParam, 0.5f);                         // not above 0.5: off
     EXPECT_EQ(p->getParameter(stateParam), 0.0f);
     EXPECT_EQ(p->parameterDisplay(stateParam), "Off");
     p->setParameter(stateParam, 0.51f);

@@ -90,6 +90,27 @@ Shot grabWindow(HWND window, int width, int height) {
     return s;
 }
 
+namespace {
+
+// Raw 8-bit RGB of the given size, read and deleted; no pixels when the size is not right.
+Shot readRgb(const std::string& raw, int width, int height) {
+    Shot s{width, height, {}};
+    std::vector<unsigned char> bytes;
+    {
+        std::ifstream in(raw, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    DeleteFileA(raw.c_str());
+    if (bytes.size() != size_t(width) * height * 3) return s;
+    s.rgb.resize(size_t(width) * height);
+    for (size_t k = 0; k < s.rgb.size(); ++k)
+        s.rgb[k] =
+            uint32_t(bytes[3 * k]) << 16 | uint32_t(bytes[3 * k + 1]) << 8 | bytes[3 * k + 2];
+    return s;
+}
+
+} // namespace
+
 Shot grabScreen(int x, int y, int width, int height, const std::string& name) {
     Shot s{width, height, {}};
     const std::string dir = programDirectory();
@@ -101,16 +122,15 @@ Shot grabScreen(int x, int y, int width, int height, const std::string& name) {
                 "' && import -window root -crop " + geometry + " png:'" +
                 unixPath(dir + name + ".png") + "'") != 0)
         return s;
-    std::ifstream in(raw, std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
-                                     std::istreambuf_iterator<char>());
+    return readRgb(raw, width, height);
+}
+
+Shot readPicture(const std::string& unixFile, int width, int height) {
+    const std::string raw = programDirectory() + "picture.rgb";
     DeleteFileA(raw.c_str());
-    if (bytes.size() != size_t(width) * height * 3) return s;
-    s.rgb.resize(size_t(width) * height);
-    for (size_t k = 0; k < s.rgb.size(); ++k)
-        s.rgb[k] =
-            uint32_t(bytes[3 * k]) << 16 | uint32_t(bytes[3 * k + 1]) << 8 | bytes[3 * k + 2];
-    return s;
+    if (runHost("convert '" + unixFile + "' -depth 8 rgb:'" + unixPath(raw) + "'") != 0)
+        return {width, height, {}};
+    return readRgb(raw, width, height);
 }
 
 Shot colours(const VX_Pic_Base<VX_Pix_A32>& p, const VX_Rect& r) {

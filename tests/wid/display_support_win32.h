@@ -35,6 +35,9 @@ Shot grabWindow(HWND window, int width, int height);
 // The pixels of the X server's screen (ImageMagick's import of the root window); also saved
 // as <program directory>/<name>.png for people to look at.
 Shot grabScreen(int x, int y, int width, int height, const std::string& name);
+// An image file of the host system (a PNG), read through ImageMagick; no pixels when it cannot
+// be read or has another size.
+Shot readPicture(const std::string& unixFile, int width, int height);
 // A picture's colours in the same form (alpha dropped).
 Shot colours(const VX_Pic_Base<VX_Pix_A32>& p, const VX_Rect& r);
 

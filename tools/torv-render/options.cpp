@@ -96,6 +96,14 @@ bool parseOptions(const std::vector<std::string>& args, RenderOptions& o, std::s
             if (!takeValue()) return false;
             if (!parseDouble(value, o.cutoffHz) || o.cutoffHz <= 0)
                 return bad("a positive frequency in Hz is needed");
+        } else if (name == "--bursts" || name == "--recorded") {
+            if (!takeValue()) return false;
+            if (value.empty()) return bad("a file name is needed");
+            (name == "--bursts" ? o.burstsFile : o.recordedFile) = value;
+        } else if (name == "--lead") {
+            if (!takeValue()) return false;
+            if (!parseDouble(value, o.leadSeconds) || o.leadSeconds < 0 || o.leadSeconds > 60)
+                return bad("seconds from 0 to 60 are needed");
         } else if (name.size() > 1 && name[0] == '-') {
             error = "unknown option " + name;
             return false;
@@ -104,6 +112,9 @@ bool parseOptions(const std::vector<std::string>& args, RenderOptions& o, std::s
         }
     }
     if (o.help) return true;
+    // The bursts alone need no module.
+    if (!o.burstsFile.empty() && positional.empty() && o.output.empty() && o.responsePrefix.empty())
+        return true;
     if (positional.empty()) {
         error = "no plug-in module given";
         return false;
@@ -116,6 +127,10 @@ bool parseOptions(const std::vector<std::string>& args, RenderOptions& o, std::s
     if (positional.size() == 2) o.input = positional[1];
     if (o.output.empty() && o.responsePrefix.empty()) {
         error = "nothing to do: give --output and/or --response";
+        return false;
+    }
+    if (!o.recordedFile.empty() && o.responsePrefix.empty()) {
+        error = "--recorded is measured by --response: give it too";
         return false;
     }
     if (!o.input.empty() && o.sampleRateGiven) {
@@ -147,6 +162,13 @@ Options:
       --freqs <list>         frequencies for --response: "100,1000,5000" or
                              "log:<from>:<to>:<points>" (default log:10:20000:31)
       --cutoff <hz>          cutoff of the ideal curve (default: from parameter 1, Frequency)
+      --bursts <file.wav>    write the sine bursts --response feeds (at --rate, for --freqs),
+                             mono 32-bit float, after --lead seconds of silence; needs no
+                             module when it is all there is to do
+      --recorded <file.wav>  with --response: measure this recording of those bursts (made
+                             with the same --rate, --freqs and --lead, first channel) instead
+                             of running the effect; the module still gives the ideal cutoff
+      --lead <seconds>       silence before the bursts (default 0)
   -q, --quiet                no progress display
       --plugin-trace         let the module's own output through to standard output
   -h, --help                 this text

@@ -18,7 +18,10 @@ struct RenderOptions {
     std::vector<std::pair<int32_t, float>> parameters; // index, normalised value
     std::string responsePrefix;                        // non-empty: measure the frequency response
     std::string frequencies = "log:10:20000:31";
-    double cutoffHz = 0.0; // 0: from the Frequency parameter
+    double cutoffHz = 0.0;    // 0: from the Frequency parameter
+    std::string burstsFile;   // non-empty: write the bursts --response feeds, as a WAV file
+    std::string recordedFile; // non-empty: --response measures this recording of the bursts
+    double leadSeconds = 0.0; // silence before the bursts
     bool quiet = false;
     bool pluginTrace = false;
     bool help = false;

@@ -11,6 +11,7 @@
 #include "tools/vsthost/render.h"
 #include "tools/vsthost/response.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <future>
@@ -178,6 +179,40 @@ bool frequenciesToMeasure(const RenderOptions& o, double sampleRate, std::vector
     return true;
 }
 
+size_t leadFrames(const RenderOptions& o, double sampleRate) {
+    return static_cast<size_t>(std::lround(o.leadSeconds * sampleRate));
+}
+
+// The bursts --response feeds, one after the other, after the lead's silence: what a device
+// must play into the effect for a recording that --recorded can measure.
+bool writeBursts(const RenderOptions& o, std::ostream& report, std::string& error, int& status) {
+    std::vector<double> hz;
+    if (!frequenciesToMeasure(o, o.sampleRate, hz, error)) {
+        status = exitUsage;
+        return false;
+    }
+    response::Setup setup;
+    setup.sampleRate = o.sampleRate;
+    std::vector<float> signal(leadFrames(o, o.sampleRate), 0.0f);
+    response::measure(
+        [&](const float* in, float* out, size_t n) {
+            signal.insert(signal.end(), in, in + n);
+            std::fill(out, out + n, 0.0f);
+        },
+        hz,
+        setup);
+    wav::Format format;
+    format.channels = 1;
+    format.rate = static_cast<uint32_t>(std::lround(o.sampleRate));
+    wav::FileWriter writer(o.burstsFile, format);
+    if (!writer.open(error) || !writer.append(signal.data(), signal.size()) ||
+        !writer.commit(error))
+        return false;
+    report << "wrote " << o.burstsFile << ": " << signal.size() << " frames of sine bursts, "
+           << format.describe() << "\n";
+    return true;
+}
+
 bool measureResponse(const std::shared_ptr<Module>& module, const RenderOptions& o,
                      double sampleRate, std::ostream& report, std::string& error, int& status) {
     std::vector<double> hz;
@@ -187,6 +222,17 @@ bool measureResponse(const std::shared_ptr<Module>& module, const RenderOptions&
     }
     std::unique_ptr<Plugin> plugin = startEffect(module, o, sampleRate, error, status);
     if (!plugin) return false;
+    // A recording of the bursts stands in for the effect: it is read on from the lead's end.
+    std::vector<float> recorded;
+    if (!o.recordedFile.empty()) {
+        wav::Audio audio;
+        if (!wav::readFile(o.recordedFile, audio, error)) return false;
+        if (audio.format.rate != static_cast<uint32_t>(std::lround(sampleRate))) {
+            error = o.recordedFile + " is not at the sample rate of the bursts";
+            return false;
+        }
+        recorded = audio.channel(0);
+    }
     response::Setup setup;
     setup.sampleRate = sampleRate;
     setup.cutoffHz = o.cutoffHz;
@@ -202,13 +248,22 @@ bool measureResponse(const std::shared_ptr<Module>& module, const RenderOptions&
     double total = 0, done = 0;
     for (double f : hz) total += static_cast<double>(planBurstFrames(f, setup));
     Progress progress("measuring", total, sampleRate, !o.quiet, stderrIsTerminal());
+    size_t position = leadFrames(o, sampleRate);
     const auto points = response::measure(
         [&](const float* in, float* out, size_t n) {
-            runner.run(in, out, nullptr, n);
+            if (o.recordedFile.empty()) {
+                runner.run(in, out, nullptr, n);
+            } else {
+                for (size_t i = 0; i < n; ++i, ++position)
+                    out[i] = position < recorded.size() ? recorded[position] : 0.0f;
+            }
             progress.update(done += static_cast<double>(n));
         },
         hz,
         setup);
+    if (!o.recordedFile.empty() && position > recorded.size())
+        report << "note: " << o.recordedFile << " ends " << position - recorded.size()
+               << " frames before the last burst\n";
     progress.finish();
     std::string name = plugin->productString();
     if (name.empty()) name = plugin->effectName();
@@ -234,6 +289,17 @@ int runRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (o.help) {
         out << usageText();
         return 0;
+    }
+    if (!o.burstsFile.empty()) {
+        std::ostringstream report;
+        int status = exitFailure;
+        const bool ok = writeBursts(o, report, error, status);
+        out << report.str();
+        if (!ok) {
+            err << "torv-render: " << error << "\n";
+            return status;
+        }
+        if (o.module.empty()) return 0;
     }
     Input in;
     if (!loadInput(o, in, error)) {

@@ -15,7 +15,11 @@
 struct CallCounts {
     uint64_t allocations = 0;
     uint64_t frees = 0;
-    uint64_t locks = 0; // mutex, critical section and wait calls
+    uint64_t locks = 0;  // mutex, critical section and wait calls
+    uint64_t paints = 0; // device contexts taken and pixels copied to a window (Windows)
+    // GDI objects (DCs, bitmaps, fonts) and windows the module made and destroyed (Windows).
+    uint64_t gdiMade = 0, gdiFreed = 0;
+    uint64_t windowsMade = 0, windowsFreed = 0;
 };
 
 namespace call_counter {
@@ -23,6 +27,8 @@ namespace call_counter {
 // describes what is counted.
 bool install(const Module& module, std::string& how, std::string& error);
 void enable(bool on);
+// Counting on, but only of the calls made on the calling thread.
+void enableForThisThread();
 void reset();
 CallCounts counts();
 
@@ -30,4 +36,9 @@ CallCounts counts();
 void countAllocation();
 void countFree();
 void countLock();
+void countPaint();
+void countGdiMade();
+void countGdiFreed();
+void countWindowMade();
+void countWindowFreed();
 } // namespace call_counter

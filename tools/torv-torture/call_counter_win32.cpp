@@ -45,6 +45,27 @@ COUNTED(Lock, DWORD, WINAPI, WaitForMultipleObjects, (DWORD n, const HANDLE* h, 
         (n, h, w, t))
 COUNTED(Lock, void, WINAPI, Sleep, (DWORD t), (t))
 COUNTED(Lock, DWORD, WINAPI, SleepEx, (DWORD t, BOOL a), (t, a))
+// Painting, WINAPI.
+COUNTED(Paint, HDC, WINAPI, GetDC, (HWND w), (w))
+COUNTED(Paint, HDC, WINAPI, BeginPaint, (HWND w, LPPAINTSTRUCT p), (w, p))
+COUNTED(Paint, BOOL, WINAPI, BitBlt,
+        (HDC d, int x, int y, int cx, int cy, HDC s, int x1, int y1, DWORD op),
+        (d, x, y, cx, cy, s, x1, y1, op))
+// GDI objects and windows, WINAPI.
+COUNTED(GdiMade, HDC, WINAPI, CreateCompatibleDC, (HDC d), (d))
+COUNTED(GdiMade, HBITMAP, WINAPI, CreateDIBSection,
+        (HDC d, const BITMAPINFO* i, UINT u, void** b, HANDLE s, DWORD o), (d, i, u, b, s, o))
+COUNTED(GdiMade, HFONT, WINAPI, CreateFontA,
+        (int h, int w, int e, int o, int wt, DWORD i, DWORD u, DWORD s, DWORD cs, DWORD op,
+         DWORD cp, DWORD q, DWORD pf, LPCSTR f),
+        (h, w, e, o, wt, i, u, s, cs, op, cp, q, pf, f))
+COUNTED(GdiFreed, BOOL, WINAPI, DeleteDC, (HDC d), (d))
+COUNTED(GdiFreed, BOOL, WINAPI, DeleteObject, (HGDIOBJ o), (o))
+COUNTED(WindowMade, HWND, WINAPI, CreateWindowExA,
+        (DWORD x, LPCSTR c, LPCSTR n, DWORD s, int l, int t, int w, int h, HWND p, HMENU m,
+         HINSTANCE i, LPVOID d),
+        (x, c, n, s, l, t, w, h, p, m, i, d))
+COUNTED(WindowFreed, BOOL, WINAPI, DestroyWindow, (HWND w), (w))
 
 struct Hook {
     const char* name;
@@ -80,6 +101,16 @@ const Hook hooks[] = {
     HOOK(WaitForMultipleObjects),
     HOOK(Sleep),
     HOOK(SleepEx),
+    HOOK(GetDC),
+    HOOK(BeginPaint),
+    HOOK(BitBlt),
+    HOOK(CreateCompatibleDC),
+    HOOK(CreateDIBSection),
+    HOOK(CreateFontA),
+    HOOK(DeleteDC),
+    HOOK(DeleteObject),
+    HOOK(CreateWindowExA),
+    HOOK(DestroyWindow),
 };
 
 const Hook* hookFor(const char* name) {
@@ -140,7 +171,8 @@ bool install(const Module& module, std::string& how, std::string& error) {
     }
     how = "the module's own calls, through its import table: " + std::to_string(patched) +
           " imports of malloc/calloc/realloc/_strdup/free, Heap/Local/Global/VirtualAlloc, "
-          "critical sections, SRW locks, waits and sleeps";
+          "critical sections, SRW locks, waits and sleeps; GetDC, BeginPaint and BitBlt as paints; "
+          "GDI objects and windows made and destroyed";
     error.clear();
     return true;
 }

@@ -14,6 +14,7 @@ struct Check {
     const char* key;
     const char* title;
     void (*run)(TortureContext&, CheckReport&);
+    bool byDefault = true; // false: only when named by --only
 };
 
 const Check checks[] = {
@@ -26,6 +27,10 @@ const Check checks[] = {
     {"automation", "5. parameter automation and host texts", checkParameterAutomation},
     {"order", "6. lifecycle oddities", checkLifecycleOddities},
     {"realtime", "7. no allocation and no lock while processing", checkRealtimeSafety},
+    {"editor",
+     "8. the editor: open/close, odd orders, two at once, automation while dragging, leaks",
+     checkEditor,
+     false},
 };
 
 // Whether `key` is one of the comma-terminated names in `list`.
@@ -41,7 +46,10 @@ int usage(const char* why) {
                  "torv-torture: %s\n\n"
                  "Usage: torv-torture [options] <module>\n"
                  "  --only <check>[,<check>...]  run only these: lifecycle, rates, buffers,\n"
-                 "                               silence, automation, order, realtime\n"
+                 "                               silence, automation, order, realtime, and\n"
+                 "                               editor (not run otherwise; needs a display)\n"
+                 "  --editor-seconds <s>         automation while dragging in the editor check\n"
+                 "                               (default 2)\n"
                  "  --scan <cycles>              only scan the module that many times (load,\n"
                  "                               create, open, close, unload) and show the times\n"
                  "  --plugin-trace               let the module's own output through\n",
@@ -58,11 +66,15 @@ int main(int argc, char** argv) {
     bool trace = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--only" || arg == "--scan") && i + 1 == argc)
+        if ((arg == "--only" || arg == "--scan" || arg == "--editor-seconds") && i + 1 == argc)
             return usage((arg + " needs a value").c_str());
         if (arg == "--only") {
             only = argv[++i];
             only += ',';
+        } else if (arg == "--editor-seconds") {
+            context.editorSeconds = std::atof(argv[++i]);
+            if (!(context.editorSeconds > 0))
+                return usage("--editor-seconds needs a positive time");
         } else if (arg == "--scan" && (scanCycles = std::atoi(argv[++i])) <= 0)
             return usage("--scan needs a positive count");
         else if (arg == "--scan")
@@ -111,7 +123,7 @@ int main(int argc, char** argv) {
                [&](CheckReport& r) { measureScanCost(context, scanCycles, r); });
     } else {
         for (const Check& c : checks) {
-            if (!only.empty() && !listed(only, c.key)) continue;
+            if (only.empty() ? !c.byDefault : !listed(only, c.key)) continue;
             runOne(c.title, [&](CheckReport& r) { c.run(context, r); });
         }
     }

@@ -14,6 +14,7 @@
 struct TortureContext {
     std::string modulePath;
     std::shared_ptr<Module> module; // held by the checks that keep the module loaded
+    double editorSeconds = 2.0;     // how long the editor check automates while dragging
 };
 
 // The figures of one check, and whether everything it expected held.
@@ -71,6 +72,8 @@ void checkSilenceAndExtremeInput(TortureContext& context, CheckReport& report);
 void checkParameterAutomation(TortureContext& context, CheckReport& report);
 void checkLifecycleOddities(TortureContext& context, CheckReport& report);
 void checkRealtimeSafety(TortureContext& context, CheckReport& report);
+// Needs a display on Windows: run only when asked for ("--only editor").
+void checkEditor(TortureContext& context, CheckReport& report);
 
 // What a host's plug-in scan costs: load, create, effOpen, effClose, unload, `cycles` times.
 void measureScanCost(TortureContext& context, int cycles, CheckReport& report);
