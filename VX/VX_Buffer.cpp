@@ -5,6 +5,7 @@
 #include "VX/VX_numeric.h"
 
 #include <cstring>
+#include <atomic>
 #include <new>
 
 VX_Buffer::VX_Buffer() {
@@ -19,7 +20,7 @@ VX_Buffer::VX_Buffer() {
 VX_Buffer::~VX_Buffer() {
     if (soundpipe) soundpipe->buffers.remove(&item);
     follow(nullptr);
-    delete[] main;
+    delete[] storage;
 }
 
 void VX_Buffer::follow(VX_Soundpipe* sp) {
@@ -28,17 +29,9 @@ void VX_Buffer::follow(VX_Soundpipe* sp) {
     if (sp) sp->followers.insert(&followerItem);
 }
 
-int32_t VX_Buffer::length() const {
-    if (requested != -1) return requested;
-    if (!followed) return 0;
-    const int32_t n = followed->blockLength;
-    if (n < 0) return 0;
-    return n < count ? n : count;
-}
-
 void VX_Buffer::setLength(int32_t v) {
-    delete[] main;
-    main = shadow = nullptr;
+    delete[] storage;
+    storage = main = shadow = nullptr;
     count = 0;
     requested = v;
     if (v == 0) return;
@@ -54,11 +47,18 @@ void VX_Buffer::setLength(int32_t v) {
         requested = 0;
         return;
     }
-    main = new (std::nothrow) int32_t[2 * static_cast<size_t>(n)];
-    if (!main) {
+    // Buffers of one length allocated one after another lie a whole number of pages apart, so
+    // a loop reading one and writing another would have its loads wait on the stores to the
+    // same place in the page, which the processor takes for the same address. Each buffer
+    // starts at its own quarter of a page instead.
+    static std::atomic<uint32_t> allocations{0};
+    const size_t stagger = (allocations.fetch_add(1, std::memory_order_relaxed) % 4) * 256;
+    storage = new (std::nothrow) int32_t[2 * static_cast<size_t>(n) + 3 * 256];
+    if (!storage) {
         requested = 0;
         return;
     }
+    main = storage + stagger;
     shadow = main + n;
     count = n;
     position %= n;

@@ -4,6 +4,7 @@
 
 #include "VX/VX_Chain.h"
 #include "VX/VX_Object.h"
+#include "VX/VX_Soundpipe.h"
 
 class VX_Soundpipe;
 
@@ -21,6 +22,7 @@ public:
     const char* title = nullptr;
     int32_t* main = nullptr; // 2 * count samples in one piece; main is the first half
     int32_t* shadow = nullptr;
+    int32_t* storage = nullptr; // what was allocated; main lies a little way into it
     int32_t position = 0;
     int32_t limit = 0x3fffffff; // largest expected magnitude, for diagnostics only
     VX_Soundpipe* followed = nullptr;
@@ -31,7 +33,13 @@ public:
 
     // The length every user of the buffer takes. A buffer that follows a soundpipe whose block
     // length grew past its storage reports only what its storage holds.
-    int32_t length() const;
+    int32_t length() const {
+        if (requested != -1) return requested;
+        if (!followed) return 0;
+        const int32_t n = followed->blockLength;
+        if (n < 0) return 0;
+        return n < count ? n : count;
+    }
     // Frees the storage and allocates it again for the given requested length.
     void setLength(int32_t requestedLength);
     // Follows the block length of a soundpipe (null: none).

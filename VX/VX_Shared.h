@@ -99,6 +99,21 @@ public:
         return true;
     }
 
+    // tryRead for a reader that keeps its copy: `seen` is the count of the set it holds, so an
+    // unchanged set costs one load. (The count would have to come round again, 2^31 writes
+    // between two reads, for a change to go unseen.) [any thread, without waiting]
+    bool refresh(T& set, uint32_t& seen) const noexcept {
+        const uint32_t before = sequence.load(std::memory_order_acquire);
+        if (before == seen) return true;
+        if (before & 1) return false;
+        const T words = copy();
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (sequence.load(std::memory_order_relaxed) != before) return false;
+        set = words;
+        seen = before;
+        return true;
+    }
+
     // The newest whole set, waiting for a write under way to end. Not for the audio thread.
     T read() const {
         T set;

@@ -31,9 +31,10 @@ VX_Soundpipe::~VX_Soundpipe() {
 }
 
 int VX_Soundpipe::process() {
+    // A fused block crossfades nothing, so the buffers' fade states are only for the nodes.
+    if (fuse && fusion.run(nodes)) return 0;
     for (VX_Chain_Item* i = buffers.first(); !buffers.isEnd(i); i = i->next)
         static_cast<VX_Buffer*>(i->data)->fadeState = 0;
-    if (fuse && fusion.run(nodes)) return 0;
     try {
         for (VX_Chain_Item* i = nodes.first(); !nodes.isEnd(i); i = i->next) {
             VX_Effect* e = static_cast<VX_Effect*>(i->data);

@@ -1,32 +1,124 @@
-#include "VX/Kernels/VX_kern_filter_steps.h"
+#include "VX/Kernels/VX_kern_mode.h"
 
-// The two recursions share nothing but the input sample, so in one loop their latencies overlap
-// instead of adding up. Each result is the one the separate kernels give: the one-pole
-// high-pass as VX_kern_hipass1 writes it, the section as VX_kern_bapass computes it, and their
-// difference saturated as the section's "sub" write takes it. Every value is kept sign-extended
-// in 64 bits, where each saturating step is one clamp of an exact difference.
+namespace {
+
+// Keeps the compiler from folding v into the expressions around it. The loop is bound by the
+// number of its instructions and the latency of its two recursions; left alone, the compiler
+// reassociates the sums so that a loop-invariant negation or an addition lands between a
+// multiply and the next sample's.
+VX_KERN_INLINE void keep(int64_t& v) {
+#if defined(__x86_64__) || defined(__aarch64__)
+    asm("" : "+r"(v));
+#else
+    (void)v; // a 64-bit value takes two registers here: left to the compiler
+#endif
+}
+
+// v c, taking c from memory: the loop has more constants than registers, and a multiply can
+// read its factor where it lies instead of holding a register or spilling one.
+VX_KERN_INLINE int64_t times(int64_t v, const int64_t& c) {
+#if defined(__x86_64__)
+    asm("imulq %1, %0" : "+r"(v) : "m"(c));
+    return v;
+#else
+    return static_cast<int64_t>(static_cast<uint64_t>(v) * static_cast<uint64_t>(c));
+#endif
+}
+
+// Outside [-2^31, 2^31 - 1].
+VX_KERN_INLINE uint64_t beyond32(int64_t v) {
+    return (static_cast<uint64_t>(v) + 0x80000000u) >> 32;
+}
+
+// The loop's constants, all 64 bits wide. Every product fits: |x| a, |x - x2| |c2| and
+// |z| |c| stay below 2^63, and b (2^32 - a) lies in [-2^63, 2^63) for a 32-bit b.
+struct Highpass3 {
+    int64_t a;
+    int64_t bWeight;  // 2^32 - a
+    int64_t rounding; // (a mod 2) 2^31
+    int64_t negC0, negC1, c2;
+
+    // One sample: x in, its output to *out; b is the one-pole's state. Returns z = -y, the
+    // section's output negated.
+    VX_KERN_INLINE int64_t step(int64_t& b, int64_t x, int64_t x2, int64_t z1, int64_t z2,
+                                int32_t* out) const {
+        int64_t pull = times(x, a) + rounding;
+        keep(pull);
+        b = (times(b, bWeight) + pull) >> 32;
+        int64_t high = x - b;
+        // -mul31(x - x2, c2) + y2 - mul31(y2, c1) - 2 y1, with y = -z
+        int64_t rest = 2 * z1 - z2 - (times(x - x2, c2) >> 31) - (times(z2, negC1) >> 31);
+        keep(rest);
+        int64_t feedback = times(z1, negC0) >> 31; // -mul31(y1, c0)
+        keep(feedback);
+        int64_t z = rest + 2 * feedback;
+        int64_t sum = high + z;
+        // Taken only when a full-scale edge overshoots: high and y are saturated (y within
+        // [-2^31, 2^31 - 1], so z within [-2^31 + 1, 2^31]) and so is their difference.
+        if (__builtin_expect(beyond32(high) | beyond32(z - 1) | beyond32(sum), 0)) {
+            high = VX_kern_clamp(high);
+            z = -int64_t{VX_kern_clamp(-z)};
+            sum = VX_kern_clamp(high + z);
+        }
+        *out = static_cast<int32_t>(sum);
+        return z;
+    }
+};
+
+} // namespace
+
+// The two recursions share nothing but the input sample, so in one loop their latencies
+// overlap instead of adding up. Each result has the bits of the separate kernels (the one-pole
+// high-pass of VX_kern_hipass1, the section of VX_kern_bapass and their difference saturated as
+// the section's "sub" write takes it), written so that each recursion carries one multiply, one
+// addition and one shift from a sample to the next, and with few instructions besides:
+//
+// - One-pole: b' = b + floor(((x - b) a + (a mod 2) 2^31) / 2^32), the kernel's step, is
+//   floor((b (2^32 - a) + x a + (a mod 2) 2^31) / 2^32). b' lies between b and x, so that
+//   numerator, b' 2^32 plus a remainder, lies in [-2^63, 2^63) and so does each of its parts.
+// - Section: the state is kept negated, z = -y, so that its feedback term
+//   -2 floor(y1 c0 / 2^31) = 2 floor(z1 (-c0) / 2^31) is added in one address computation
+//   instead of subtracted after a doubling.
+// - The three saturations are one test, a branch that is taken only when a full-scale edge
+//   overshoots; a predicted branch stays off the recursions' path where selections would
+//   lengthen it.
+// - Two samples per round, so that the state moves between registers only once per two.
 void VX_kern_highpass3(const int32_t* src, int32_t* dst, int n, uint32_t a, int32_t* onepole,
                        int32_t c0, int32_t c1, int32_t c2, int32_t* x1State, int32_t* x2State,
                        int32_t* y1State, int32_t* y2State) {
-    const int64_t halfA = a >> 1;
-    int64_t o = *onepole - VX_kern_onepole_offset;
-    int64_t x1 = *x1State, x2 = *x2State, y1 = *y1State, y2 = *y2State;
-    src += n;
-    dst += n;
-    for (VX_kern_index i = -n; i < 0; ++i) {
-        const int64_t x = src[i];
-        o = VX_kern_onepole_step(o, static_cast<int32_t>(x), a, halfA);
-        const int64_t high = VX_kern_clamp(x - (o + VX_kern_onepole_offset));
-        const int64_t y = VX_kern_twopole_step(x, x2, y1, y2, c0, c1, c2);
-        dst[i] = VX_kern_clamp(high - y);
+    const Highpass3 h{int64_t{a},
+                      (int64_t{1} << 32) - a,
+                      int64_t{a & 1u} << 31,
+                      -int64_t{c0},
+                      -int64_t{c1},
+                      int64_t{c2}};
+    int64_t b = *onepole;
+    int64_t x1 = *x1State, x2 = *x2State;
+    int64_t z1 = -int64_t{*y1State}, z2 = -int64_t{*y2State};
+    if (n & 1) {
+        const int64_t x = *src++;
+        const int64_t z = h.step(b, x, x2, z1, z2, dst++);
         x2 = x1;
         x1 = x;
-        y2 = y1;
-        y1 = y;
+        z2 = z1;
+        z1 = z;
     }
-    *onepole = static_cast<int32_t>(o + VX_kern_onepole_offset);
+    const int pairs = n & ~1;
+    src += pairs;
+    dst += pairs;
+    for (VX_kern_index i = -pairs; i < 0; i += 2) {
+        const int64_t xa = src[i];
+        const int64_t za = h.step(b, xa, x2, z1, z2, dst + i);
+        const int64_t xb = src[i + 1];
+        const int64_t zb = h.step(b, xb, x1, za, z1, dst + i + 1);
+        x2 = xa;
+        x1 = xb;
+        z2 = za;
+        z1 = zb;
+    }
+    *onepole = static_cast<int32_t>(b);
     *x1State = static_cast<int32_t>(x1);
     *x2State = static_cast<int32_t>(x2);
-    *y1State = static_cast<int32_t>(y1);
-    *y2State = static_cast<int32_t>(y2);
+    *y1State = static_cast<int32_t>(-z1);
+    *y2State = static_cast<int32_t>(-z2);
 }

@@ -1,12 +1,18 @@
-#include "VX/Kernels/VX_kern_filter_steps.h"
+#include "VX/Kernels/VX_kern_mode.h"
 
 namespace {
 
+// One output: y = mul31(x - x2, c2) - y2 + mul31(y2, c1) + 2 y1 - 2 mul31(y1, c0), every term
+// taken exactly (each product whole) and the sum saturated to 32 bits. Wrapping sums would turn
+// the overshoot of a full-scale edge into a large value of the other sign, which the recursion then
+// sustains as a full-scale oscillation; a saturated sum only clips that sample. Whenever the exact
+// sum fits in 32 bits (and x - x2 does) this is the wrapping formula's result, bit for bit.
 VX_KERN_INLINE uint32_t step(uint32_t x, uint32_t x2, uint32_t y1, uint32_t y2, int32_t c0,
                              int32_t c1, int32_t c2) {
-    const int64_t y =
-        VX_kern_twopole_step(VX_kern_s(x), VX_kern_s(x2), VX_kern_s(y1), VX_kern_s(y2), c0, c1, c2);
-    return VX_kern_u(static_cast<int32_t>(y));
+    const int64_t wy1 = VX_kern_s(y1), wy2 = VX_kern_s(y2);
+    const int64_t sum = VX_kern_mul31(int64_t{VX_kern_s(x)} - VX_kern_s(x2), c2) - wy2 +
+                        VX_kern_mul31(wy2, c1) + 2 * wy1 - 2 * VX_kern_mul31(wy1, c0);
+    return VX_kern_u(VX_kern_clamp(sum));
 }
 
 // The state always carries y itself, whatever the mode writes; the mode's write saturates too,

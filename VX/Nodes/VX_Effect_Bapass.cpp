@@ -118,7 +118,7 @@ constexpr FloatingBlock floatingBlocks[VX_MODE_COUNT] = {
 } // namespace
 
 const VX_Effect_Bapass::Coefficients& VX_Effect_Bapass::takeBlockSet() {
-    coefficients.tryRead(blockSet);
+    coefficients.refresh(blockSet, blockSetCount);
     return blockSet;
 }
 

@@ -46,7 +46,8 @@ public:
     const Coefficients& takeBlockSet();
 
 private:
-    Coefficients blockSet; // the set of the last block [audio thread]
+    Coefficients blockSet;               // the set of the last block [audio thread]
+    uint32_t blockSetCount = UINT32_MAX; // its publication count: none yet
 };
 
 extern const VX_Option_Entry VX_Effect_Bapass_options[];

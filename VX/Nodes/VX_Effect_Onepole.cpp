@@ -21,7 +21,7 @@ void VX_Effect_Onepole::updateCoefficient() {
 }
 
 uint32_t VX_Effect_Onepole::takeBlockCoefficient() {
-    coefficient.tryRead(blockCoefficient);
+    coefficient.refresh(blockCoefficient, blockCoefficientCount);
     return blockCoefficient;
 }
 

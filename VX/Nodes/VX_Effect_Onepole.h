@@ -33,7 +33,8 @@ protected:
     int32_t block(const int32_t*& in, int32_t*& out, uint32_t& a);
 
 private:
-    uint32_t blockCoefficient = 0; // the coefficient of the last block [audio thread]
+    uint32_t blockCoefficient = 0;               // the coefficient of the last block [audio thread]
+    uint32_t blockCoefficientCount = UINT32_MAX; // its publication count: none yet
 };
 
 extern const VX_Option_Entry VX_Effect_Onepole_options[];

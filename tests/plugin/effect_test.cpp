@@ -203,17 +203,23 @@ TEST(EffectProcessing, ChunksOfAtMostOneGraphBlock) {
 TEST(EffectProcessing, InputIsClippedAndScaledToTheFixedPointRange) {
     Effect e;
     Probe probe(e.object());
-    Io io(7);
+    Io io(11);
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    io.in = {1.0f, -1.0f, 1.5f, nan, 0.5f, -2.0f, -0.25f};
+    const float inf = std::numeric_limits<float>::infinity();
+    // Groups of four go through vector instructions, the rest one by one: each kind of value
+    // is in both.
+    io.in = {1.0f, -1.0f, 1.5f, nan, 0.5f, -nan, inf, -0.25f, -2.0f, -inf, nan};
     io.inputs[0] = io.in.data();
-    e->processReplacing(e.get(), io.inputs, io.outputs, 7);
+    e->processReplacing(e.get(), io.inputs, io.outputs, 11);
+    const int32_t full = 1073741824;
     EXPECT_EQ(
         probe.firstInput,
         (std::vector<int32_t>{
-            1073741824, -1073741824, 1073741824, -1073741824, 536870912, -1073741824, -268435456}));
+            full, -full, full, -full, full / 2, -full, full, -full / 4, -full, -full, -full}));
     // Back out at 2^-30, the same on both channels.
-    EXPECT_EQ(io.left, (std::vector<float>{1.0f, -1.0f, 1.0f, -1.0f, 0.5f, -1.0f, -0.25f}));
+    EXPECT_EQ(io.left,
+              (std::vector<float>{
+                  1.0f, -1.0f, 1.0f, -1.0f, 0.5f, -1.0f, 1.0f, -0.25f, -1.0f, -1.0f, -1.0f}));
     EXPECT_EQ(io.right, io.left);
 }
 
