@@ -13,11 +13,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
-#include <future>
+#include <mutex>
 #include <sstream>
-#include <utility>
 #include <system_error>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -97,6 +99,72 @@ void describeEffect(Plugin& plugin, std::ostream& report) {
                << plugin.parameterLabel(i) << "\n";
 }
 
+// The checksum goes byte by byte, one multiply after the other, and costs more than the effect:
+// it runs on a thread of its own over one chunk while the effect renders the next. One thread
+// for the whole file: under Wine, a thread started per chunk cost more than the checksum.
+class ChecksumThread {
+public:
+    explicit ChecksumThread(Fnv1a& checksum) : checksum_(checksum) {
+        try {
+            worker_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            // no thread to be had: add() sums on the caller's, then
+        }
+    }
+    ~ChecksumThread() { finish(); }
+    ChecksumThread(const ChecksumThread&) = delete;
+    ChecksumThread& operator=(const ChecksumThread&) = delete;
+
+    // Hands over `count` samples, once the previous ones are summed. They must stay as they are
+    // until the next call or finish().
+    void add(const float* samples, size_t count) {
+        if (!worker_.joinable()) {
+            checksum_.add(samples, count);
+            return;
+        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        idle_.wait(lock, [this] { return !pending_; });
+        pending_ = samples;
+        count_ = count;
+        work_.notify_one();
+    }
+
+    // Returns once everything handed over is summed.
+    void finish() {
+        if (!worker_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        work_.notify_one();
+        worker_.join();
+    }
+
+private:
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [this] { return pending_ || done_; });
+            if (!pending_) return;
+            const float* samples = pending_;
+            const size_t count = count_;
+            lock.unlock();
+            checksum_.add(samples, count);
+            lock.lock();
+            pending_ = nullptr;
+            idle_.notify_one();
+        }
+    }
+
+    Fnv1a& checksum_;
+    std::mutex mutex_;
+    std::condition_variable work_, idle_;
+    const float* pending_ = nullptr; // handed over, not yet summed
+    size_t count_ = 0;
+    bool done_ = false;
+    std::thread worker_; // last: started once the rest is in place
+};
+
 bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::ostream& report,
                   std::string& error) {
     wav::Format format;
@@ -113,14 +181,12 @@ bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::
                       in.sampleRate,
                       !o.quiet,
                       stderrIsTerminal());
-    // The checksum goes byte by byte, one multiply after the other, and costs more than the
-    // effect: it runs on a thread of its own over one chunk while the effect renders the next.
-    Fnv1a checksum;
-    std::future<void> hashing;
     constexpr size_t chunk = 65536; // frames handed to the writer at a time
     std::vector<float> left(chunk), right(chunk), interleaved[2];
     interleaved[0].resize(2 * chunk);
     interleaved[1].resize(2 * chunk);
+    Fnv1a checksum;
+    ChecksumThread hashing(checksum); // after the chunks it reads: stops before they go
     for (size_t done = 0, turn = 0; done < in.samples.size(); turn ^= 1) {
         const size_t n = std::min(chunk, in.samples.size() - done);
         runner.run(in.samples.data() + done, left.data(), right.data(), n);
@@ -129,18 +195,12 @@ bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::
             frames[2 * i] = left[i];
             frames[2 * i + 1] = right[i];
         }
-        if (hashing.valid()) hashing.get();
-        try {
-            hashing = std::async(std::launch::async,
-                                 [&checksum, frames, n] { checksum.add(frames, 2 * n); });
-        } catch (const std::system_error&) {
-            checksum.add(frames, 2 * n); // no thread to be had: here, then
-        }
+        hashing.add(frames, 2 * n);
         if (!writer.append(frames, n)) break; // commit() says why
         done += n;
         progress.update(static_cast<double>(done));
     }
-    if (hashing.valid()) hashing.get();
+    hashing.finish();
     progress.finish();
     if (!writer.commit(error)) return false;
     report << "wrote " << o.output << ": " << writer.frames() << " frames, " << format.describe()
