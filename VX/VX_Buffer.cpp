@@ -2,6 +2,7 @@
 
 #include "VX/Kernels/VX_kernels.h"
 #include "VX/VX_Soundpipe.h"
+#include "VX/VX_cmd.h"
 #include "VX/VX_numeric.h"
 
 #include <cstring>
@@ -30,6 +31,10 @@ void VX_Buffer::follow(VX_Soundpipe* sp) {
 }
 
 void VX_Buffer::setLength(int32_t v) {
+    // Counted once the new storage (or none) is in place, on every way out.
+    struct Counted {
+        ~Counted() { VX_settings_changed(); }
+    } counted;
     delete[] storage;
     storage = main = shadow = nullptr;
     count = 0;

@@ -2,6 +2,7 @@
 
 #include "VX/VX_Buffer.h"
 #include "VX/VX_Effect.h"
+#include "VX/VX_cmd.h"
 #include "VX/VX_numeric.h"
 
 VX_Thread_Word<VX_Soundpipe*> VX_Soundpipe::current;
@@ -28,11 +29,10 @@ VX_Soundpipe::~VX_Soundpipe() {
         b->followed = nullptr;
     });
     if (current == this) current = nullptr;
+    VX_settings_changed(); // buffers that followed it follow nothing now
 }
 
-int VX_Soundpipe::process() {
-    // A fused block crossfades nothing, so the buffers' fade states are only for the nodes.
-    if (fuse && fusion.run(nodes)) return 0;
+int VX_Soundpipe::processNodes() {
     for (VX_Chain_Item* i = buffers.first(); !buffers.isEnd(i); i = i->next)
         static_cast<VX_Buffer*>(i->data)->fadeState = 0;
     try {

@@ -31,7 +31,11 @@ public:
     VX_Shared<bool> fuse{true};
 
     // Runs one block. Allocates nothing and takes no lock. [audio thread]
-    int process();
+    int process() {
+        // A fused block crossfades nothing, so the buffers' fade states are only for the nodes.
+        if (fuse && fusion.run(nodes)) return 0;
+        return processNodes();
+    }
     // Zeroes every buffer's main array and resets every node's signal state.
     void clear();
 
@@ -39,6 +43,8 @@ public:
     static VX_Thread_Word<VX_Soundpipe*> current;
 
 private:
+    int processNodes();
+
     VX_Node_Fusion fusion; // [audio thread]
 };
 

@@ -10,7 +10,9 @@
 
 #include "VX/VX_cfuncs.h"
 
+#include <atomic>
 #include <cstdarg>
+#include <cstdint>
 
 class VX_Object;
 
@@ -38,6 +40,15 @@ bool VX_cmd_deleted_its_object();
 // Called by every object's destructor: the commands running on this thread that work on the
 // object learn that it is gone.
 void VX_cmd_object_gone(const VX_Object* object);
+
+// Counts the changes of objects' settings: every option a command carries out, and every new
+// storage of a buffer. Whatever a reader worked out from the settings of objects still holds while
+// the count stays the same, so the audio thread need not look at them again each block. A writer
+// counts after its change (release), a reader reads the count before the settings (acquire).
+extern std::atomic<uint32_t> VX_settings_changes;
+inline void VX_settings_changed() {
+    VX_settings_changes.fetch_add(1, std::memory_order_release);
+}
 
 // Keeps a terminated copy of a word of a command text for as long as the program runs; equal
 // words share one copy. Handlers may keep the pointers they are given.

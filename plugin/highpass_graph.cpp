@@ -94,13 +94,13 @@ inline int32_t toGraph(float x) {
 }
 
 void toGraph(const float* in, int32_t* out, int32_t n) {
-    int32_t k = 0;
 #if defined(__SSE2__)
     // Four at a time. The vector minimum and maximum make the same choices as the comparisons
     // above, NaN included (min(a, b) is a < b ? a : b); written out, since a compiler that
     // keeps comparisons from trapping would rather branch on each sample.
     const __m128 one = _mm_set1_ps(1.0f), minusOne = _mm_set1_ps(-1.0f);
     const __m128 scale = _mm_set1_ps(HighpassGraph::toFixed);
+    int32_t k = 0;
     for (; k + 4 <= n; k += 4) {
         __m128 x = _mm_loadu_ps(in + k);
         x = _mm_min_ps(one, x);
@@ -108,8 +108,48 @@ void toGraph(const float* in, int32_t* out, int32_t n) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
                          _mm_cvttps_epi32(_mm_mul_ps(x, scale)));
     }
+    // At most three left, written out: a loop here would be vectorised again, with a set-up
+    // that costs more than the samples in the small blocks hosts give at automation points.
+    switch (n - k) {
+    case 3:
+        out[k + 2] = toGraph(in[k + 2]);
+        [[fallthrough]];
+    case 2:
+        out[k + 1] = toGraph(in[k + 1]);
+        [[fallthrough]];
+    case 1:
+        out[k] = toGraph(in[k]);
+    }
+#else
+    for (int32_t k = 0; k < n; ++k) out[k] = toGraph(in[k]);
 #endif
-    for (; k < n; ++k) out[k] = toGraph(in[k]);
+}
+
+// The graph's samples back to the host's, the same on both outputs.
+void fromGraph(const int32_t* in, float* left, float* right, int32_t n) {
+    constexpr float scale = HighpassGraph::fromFixed;
+#if defined(__SSE2__)
+    const __m128 scales = _mm_set1_ps(scale);
+    int32_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k));
+        const __m128 y = _mm_mul_ps(_mm_cvtepi32_ps(x), scales);
+        _mm_storeu_ps(left + k, y);
+        _mm_storeu_ps(right + k, y);
+    }
+    switch (n - k) {
+    case 3:
+        left[k + 2] = right[k + 2] = static_cast<float>(in[k + 2]) * scale;
+        [[fallthrough]];
+    case 2:
+        left[k + 1] = right[k + 1] = static_cast<float>(in[k + 1]) * scale;
+        [[fallthrough]];
+    case 1:
+        left[k] = right[k] = static_cast<float>(in[k]) * scale;
+    }
+#else
+    for (int32_t k = 0; k < n; ++k) left[k] = right[k] = static_cast<float>(in[k]) * scale;
+#endif
 }
 
 } // namespace
@@ -132,11 +172,7 @@ void HighpassGraph::runHost(const float* in, float* left, float* right, int32_t 
             std::fill(graphIn, graphIn + n, 0);
         runBlock(n);
         // The chunk's input is already read: a host may pass one array as input and output.
-        for (int32_t k = 0; k < n; ++k) {
-            const float y = static_cast<float>(graphOut[k]) * fromFixed;
-            left[pos + k] = y;
-            right[pos + k] = y;
-        }
+        fromGraph(graphOut, left + pos, right + pos, n);
         pos += n;
     }
 }

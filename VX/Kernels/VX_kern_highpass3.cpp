@@ -41,7 +41,7 @@ struct Highpass3 {
     // One sample: x in, its output to *out; b is the one-pole's state. Returns z = -y, the
     // section's output negated.
     VX_KERN_INLINE int64_t step(int64_t& b, int64_t x, int64_t x2, int64_t z1, int64_t z2,
-                                int32_t* out) const {
+                                int32_t* out, int32_t* copy) const {
         int64_t pull = times(x, a) + rounding;
         keep(pull);
         b = (times(b, bWeight) + pull) >> 32;
@@ -60,7 +60,7 @@ struct Highpass3 {
             z = -int64_t{VX_kern_clamp(-z)};
             sum = VX_kern_clamp(high + z);
         }
-        *out = static_cast<int32_t>(sum);
+        *out = *copy = static_cast<int32_t>(sum);
         return z;
     }
 };
@@ -83,9 +83,11 @@ struct Highpass3 {
 //   overshoots; a predicted branch stays off the recursions' path where selections would
 //   lengthen it.
 // - Two samples per round, so that the state moves between registers only once per two.
-void VX_kern_highpass3(const int32_t* src, int32_t* dst, int n, uint32_t a, int32_t* onepole,
-                       int32_t c0, int32_t c1, int32_t c2, int32_t* x1State, int32_t* x2State,
-                       int32_t* y1State, int32_t* y2State) {
+// - The output goes to both arrays: a second store per sample costs less than a copy of the
+//   block afterwards, which in the small blocks of automated hosts is a call of its own.
+void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n, uint32_t a,
+                       int32_t* onepole, int32_t c0, int32_t c1, int32_t c2, int32_t* x1State,
+                       int32_t* x2State, int32_t* y1State, int32_t* y2State) {
     const Highpass3 h{int64_t{a},
                       (int64_t{1} << 32) - a,
                       int64_t{a & 1u} << 31,
@@ -97,7 +99,7 @@ void VX_kern_highpass3(const int32_t* src, int32_t* dst, int n, uint32_t a, int3
     int64_t z1 = -int64_t{*y1State}, z2 = -int64_t{*y2State};
     if (n & 1) {
         const int64_t x = *src++;
-        const int64_t z = h.step(b, x, x2, z1, z2, dst++);
+        const int64_t z = h.step(b, x, x2, z1, z2, dst++, copy++);
         x2 = x1;
         x1 = x;
         z2 = z1;
@@ -106,11 +108,12 @@ void VX_kern_highpass3(const int32_t* src, int32_t* dst, int n, uint32_t a, int3
     const int pairs = n & ~1;
     src += pairs;
     dst += pairs;
+    copy += pairs;
     for (VX_kern_index i = -pairs; i < 0; i += 2) {
         const int64_t xa = src[i];
-        const int64_t za = h.step(b, xa, x2, z1, z2, dst + i);
+        const int64_t za = h.step(b, xa, x2, z1, z2, dst + i, copy + i);
         const int64_t xb = src[i + 1];
-        const int64_t zb = h.step(b, xb, x1, za, z1, dst + i + 1);
+        const int64_t zb = h.step(b, xb, x1, za, z1, dst + i + 1, copy + i + 1);
         x2 = xa;
         x1 = xb;
         z2 = za;

@@ -117,11 +117,6 @@ constexpr FloatingBlock floatingBlocks[VX_MODE_COUNT] = {
 
 } // namespace
 
-const VX_Effect_Bapass::Coefficients& VX_Effect_Bapass::takeBlockSet() {
-    coefficients.refresh(blockSet, blockSetCount);
-    return blockSet;
-}
-
 void VX_Effect_Bapass::process() {
     takeBlockSet();
     int32_t* out = access(output);

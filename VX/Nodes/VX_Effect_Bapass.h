@@ -43,7 +43,10 @@ public:
     static bool coefficientsFor(float frequency, float q, int32_t clock, Coefficients& set);
     // The set a block runs with, whole: the newest, or the last block's while one is being
     // written. Once per block. [audio thread]
-    const Coefficients& takeBlockSet();
+    const Coefficients& takeBlockSet() {
+        coefficients.refresh(blockSet, blockSetCount);
+        return blockSet;
+    }
 
 private:
     Coefficients blockSet;               // the set of the last block [audio thread]

@@ -20,11 +20,6 @@ void VX_Effect_Onepole::updateCoefficient() {
     });
 }
 
-uint32_t VX_Effect_Onepole::takeBlockCoefficient() {
-    coefficient.refresh(blockCoefficient, blockCoefficientCount);
-    return blockCoefficient;
-}
-
 int32_t VX_Effect_Onepole::block(const int32_t*& in, int32_t*& out, uint32_t& a) {
     a = takeBlockCoefficient();
     out = access(output);

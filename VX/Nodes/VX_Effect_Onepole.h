@@ -25,7 +25,10 @@ public:
     static uint32_t coefficientFor(int32_t frequency, int32_t clock);
     // The coefficient a block runs with: the newest, or the last block's while a change is
     // being written. Once per block. [audio thread]
-    uint32_t takeBlockCoefficient();
+    uint32_t takeBlockCoefficient() {
+        coefficient.refresh(blockCoefficient, blockCoefficientCount);
+        return blockCoefficient;
+    }
 
 protected:
     // The samples of both buffers for this block and their common length, 0 when there is

@@ -5,7 +5,9 @@
 #include "VX/Nodes/VX_Effect_Copy.h"
 #include "VX/Nodes/VX_Effect_Hipass.h"
 #include "VX/VX_Buffer.h"
+#include "VX/VX_cmd.h"
 
+#include <algorithm>
 #include <cstring>
 #include <typeinfo>
 
@@ -29,11 +31,10 @@ bool steady(const VX_Effect* e) {
 
 } // namespace
 
-void VX_Node_Fusion::recognise(VX_Chain& nodes) {
+void VX_Node_Fusion::recognise(VX_Chain& nodes, uint32_t settings) {
     recognisedChanges = nodes.changes;
+    recognisedSettings = settings;
     bypass = outputCopy = nullptr;
-    highpass = nullptr;
-    bandpass = nullptr;
     if (nodes.count != 4) return;
     VX_Effect* e[4];
     VX_Chain_Item* item = nodes.first();
@@ -46,40 +47,70 @@ void VX_Node_Fusion::recognise(VX_Chain& nodes) {
     VX_Effect_Bapass* third = exactly<VX_Effect_Bapass>(e[2]);
     VX_Effect_Copy* fourth = exactly<VX_Effect_Copy>(e[3]);
     if (!first || !second || !third || !fourth) return;
+
+    VX_Buffer* const a = first->input;
+    VX_Buffer* const w = first->output;
+    VX_Buffer* const b = fourth->output;
+    if (!a || !w || !b || a == w || w == b || a == b) return;
+    if (!a->main || !w->main || !b->main) return;
+    if (!plainCopy(first, a, w) || !plainCopy(fourth, w, b)) return;
+    if (second->input != a || second->output != w || third->input != a || third->output != w)
+        return;
+    if (third->mode != VX_MODE_SUB || third->floating) return;
+    // One length for all three: requested alike, or following one soundpipe (up to the
+    // shortest storage; a longer block runs node by node).
+    if (a->requested != w->requested || w->requested != b->requested) return;
+    if (a->requested == -1) {
+        if (!a->followed || a->followed != w->followed || w->followed != b->followed) return;
+        lengthFrom = a->followed;
+        length = std::min({a->count, w->count, b->count});
+    } else {
+        lengthFrom = nullptr;
+        length = a->requested;
+    }
+    if (length <= 0) return;
+
+    in = a->main;
+    work = w->main;
+    out = b->main;
     bypass = first;
     highpass = second;
     bandpass = third;
     outputCopy = fourth;
 }
 
-bool VX_Node_Fusion::run(VX_Chain& nodes) {
-    if (nodes.changes != recognisedChanges) recognise(nodes);
-    return bypass && runHighpass3();
+bool VX_Node_Fusion::runAfterChange(VX_Chain& nodes, uint32_t settings) {
+    if (nodes.changes != recognisedChanges || settings != recognisedSettings) {
+        recognise(nodes, settings);
+        steadyFound = false;
+    }
+    if (!bypass) return false;
+    if (!steadyFound && !steadyBlock()) return false; // the nodes run it, and may switch
+    return runHighpass3();
+}
+
+bool VX_Node_Fusion::steadyBlock() {
+    if (!steady(bypass) || !steady(highpass) || !steady(bandpass) || !steady(outputCopy))
+        return false;
+    filtering = highpass->on;
+    if (!bypass->on || !outputCopy->on || bandpass->on != filtering) return false;
+    steadyFound = true;
+    return true;
 }
 
 bool VX_Node_Fusion::runHighpass3() {
-    if (!steady(bypass) || !steady(highpass) || !steady(bandpass) || !steady(outputCopy))
-        return false;
-    const bool filtering = highpass->on;
-    if (!bypass->on || !outputCopy->on || bandpass->on != filtering) return false;
-    VX_Buffer* const in = bypass->input;
-    VX_Buffer* const work = bypass->output;
-    VX_Buffer* const out = outputCopy->output;
-    if (!in || !work || !out || in == work || work == out || in == out) return false;
-    if (!in->main || !work->main || !out->main) return false;
-    if (!plainCopy(bypass, in, work) || !plainCopy(outputCopy, work, out)) return false;
-    if (highpass->input != in || highpass->output != work || bandpass->input != in ||
-        bandpass->output != work)
-        return false;
-    if (bandpass->mode != VX_MODE_SUB || bandpass->floating) return false;
-    const int32_t n = in->length();
-    if (n <= 0 || work->length() != n || out->length() != n) return false;
+    int32_t n = length;
+    if (lengthFrom) {
+        n = lengthFrom->blockLength;
+        if (n <= 0 || n > length) return false;
+    }
 
     if (filtering) {
         const uint32_t a = highpass->takeBlockCoefficient();
         const VX_Effect_Bapass::Coefficients& set = bandpass->takeBlockSet();
-        VX_kern_highpass3(in->main,
-                          work->main,
+        VX_kern_highpass3(in,
+                          work,
+                          out,
                           n,
                           a,
                           &highpass->state,
@@ -91,8 +122,8 @@ bool VX_Node_Fusion::runHighpass3() {
                           &bandpass->y1,
                           &bandpass->y2);
     } else {
-        std::memcpy(work->main, in->main, sizeof(int32_t) * static_cast<size_t>(n));
+        std::memcpy(work, in, sizeof(int32_t) * static_cast<size_t>(n));
+        std::memcpy(out, in, sizeof(int32_t) * static_cast<size_t>(n));
     }
-    std::memcpy(out->main, work->main, sizeof(int32_t) * static_cast<size_t>(n));
     return true;
 }

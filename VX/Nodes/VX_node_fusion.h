@@ -6,29 +6,57 @@
 // three distinct buffers of one length, every node on or both filters off, and no node switching
 // in this block. Any other chain, any block that crossfades and any other setting of those nodes
 // runs node by node, which stays the reference.
+//
+// The chain and the nodes' settings are looked at again only when the chain or the count of
+// settings changes (VX_settings_changes) moved: code that changes a node's or a buffer's settings
+// other than through a command must count its change as commands do.
 #pragma once
+
+#include "VX/VX_Chain.h"
+#include "VX/VX_cmd.h"
 
 #include <cstdint>
 
-class VX_Chain;
 class VX_Effect_Bapass;
 class VX_Effect_Copy;
 class VX_Effect_Hipass;
+class VX_Soundpipe;
 
 class VX_Node_Fusion {
 public:
     // Runs one block of the chain in its fused form, if it has one and the block allows it;
     // false when the nodes must run it. [audio thread]
-    bool run(VX_Chain& nodes);
+    bool run(VX_Chain& nodes) {
+        const uint32_t settings = VX_settings_changes.load(std::memory_order_acquire);
+        if (nodes.changes == recognisedChanges && settings == recognisedSettings && steadyFound)
+            return runHighpass3();
+        return runAfterChange(nodes, settings);
+    }
 
 private:
-    // Finds out whether the chain is one with a fused form; once per change of the chain.
-    void recognise(VX_Chain& nodes);
+    // The block after a change of the chain, of the settings or of the nodes' switching.
+    bool runAfterChange(VX_Chain& nodes, uint32_t settings);
+    // Finds out whether the chain has a fused form and what it runs on: again only when the
+    // chain or any object's settings changed since, not every block.
+    void recognise(VX_Chain& nodes, uint32_t settings);
+    // Whether no node switches in this block and which form runs (filtering or copying).
+    bool steadyBlock();
     bool runHighpass3();
 
     uint32_t recognisedChanges = UINT32_MAX; // the chain's change count when last recognised
+    uint32_t recognisedSettings = 0;         // the settings' change count then
     VX_Effect_Copy* bypass = nullptr;        // null: no fused form
     VX_Effect_Hipass* highpass = nullptr;
     VX_Effect_Bapass* bandpass = nullptr;
     VX_Effect_Copy* outputCopy = nullptr;
+    // Nodes switch only after a command: once a block is found steady, so are the next ones
+    // until the count of settings moves (or the nodes ran a block themselves).
+    bool steadyFound = false;
+    bool filtering = false;
+    const int32_t* in = nullptr; // the three buffers' arrays
+    int32_t* work = nullptr;
+    int32_t* out = nullptr;
+    // The block's length: that of this soundpipe, up to `length`; without one, `length` itself.
+    const VX_Soundpipe* lengthFrom = nullptr;
+    int32_t length = 0;
 };

@@ -59,17 +59,29 @@ TEST_F(Fusion, KernelGivesTheBitsOfTheSeparateKernelsAlsoWhereTheySaturate) {
         const std::vector<int32_t> x = harshInput(4096, s.a);
         int32_t onepoleA = 0x40000000, onepoleB = onepoleA;
         TwopoleState a{5, -5, INT32_MAX, INT32_MIN}, b = a;
-        std::vector<int32_t> expected(x.size()), got(x.size());
+        std::vector<int32_t> expected(x.size()), got(x.size()), copy(x.size());
         for (size_t at = 0, n = 1; at < x.size(); at += n, n = n * 3 % 509 + 1) {
             n = std::min(n, x.size() - at);
             const int m = static_cast<int>(n);
             VX_kern_hipass1(&x[at], &expected[at], m, s.a, &onepoleA);
             VX_kern_bapass[VX_MODE_SUB](
                 &x[at], &expected[at], m, s.c0, s.c1, s.c2, &a.x1, &a.x2, &a.y1, &a.y2);
-            VX_kern_highpass3(
-                &x[at], &got[at], m, s.a, &onepoleB, s.c0, s.c1, s.c2, &b.x1, &b.x2, &b.y1, &b.y2);
+            VX_kern_highpass3(&x[at],
+                              &got[at],
+                              &copy[at],
+                              m,
+                              s.a,
+                              &onepoleB,
+                              s.c0,
+                              s.c1,
+                              s.c2,
+                              &b.x1,
+                              &b.x2,
+                              &b.y1,
+                              &b.y2);
         }
         EXPECT_EQ(got, expected);
+        EXPECT_EQ(copy, expected);
         EXPECT_EQ(onepoleB, onepoleA);
         EXPECT_EQ(std::vector<int32_t>({b.x1, b.x2, b.y1, b.y2}),
                   std::vector<int32_t>({a.x1, a.x2, a.y1, a.y2}));
@@ -147,6 +159,15 @@ TEST_F(Fusion, RunsOnlyTheChainItKnowsInTheBlocksItCanTake) {
     EXPECT_FALSE(fusion.run(g.soundpipe->nodes));
     VX_cmd("%o -os 1", g.outputCopy);
     EXPECT_TRUE(fusion.run(g.soundpipe->nodes));
+
+    // New storage: fused again only once all three buffers have one length.
+    VX_cmd("%o -l 32", g.work);
+    EXPECT_FALSE(fusion.run(g.soundpipe->nodes));
+    VX_cmd("%o -l 32", g.input);
+    VX_cmd("%o -l 32", g.output);
+    std::fill(g.input->main, g.input->main + 32, 1 << 30);
+    EXPECT_TRUE(fusion.run(g.soundpipe->nodes));
+    EXPECT_NE(g.output->main[31], 0);
 
     // One more node in the chain: another graph, run node by node.
     VX_cmd("VX_Soundpipe %o -b", g.soundpipe, nullptr);
