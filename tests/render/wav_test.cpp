@@ -342,3 +342,104 @@ TEST_F(WavFileTest, UnreadableAndUnwritablePathsAreReported) {
     EXPECT_FALSE(writer.open(error));
     EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
 }
+
+// The streaming reader walks the same chunks by the same rules as decode(): the same format,
+// first channel and message for every file, whether it reads in pieces that split frames or
+// from a file on disk.
+TEST_F(WavFileTest, StreamingReaderAgreesWithDecode) {
+    std::vector<std::vector<uint8_t>> files;
+    const std::pair<Encoding, int> kinds[] = {{Encoding::Pcm, 16},
+                                              {Encoding::Pcm, 24},
+                                              {Encoding::Pcm, 32},
+                                              {Encoding::Float, 32},
+                                              {Encoding::Float, 64}};
+    for (const auto& [encoding, bits] : kinds)
+        for (int channels : {1, 2})
+            for (bool extensible : {false, true})
+                files.push_back(
+                    wav::encode(testAudio({encoding, bits, channels, 44100, extensible}, 37)));
+    const auto fmt = chunk("fmt ", fmtPcm16Mono());
+    const auto data = chunk("data", bytesOf({0, 0x40, 0, 0xC0, 0, 0x20}));
+    auto unknownSize = riff({fmt, data});
+    std::memset(unknownSize.data() + unknownSize.size() - 10, 0xFF, 4);
+    files.push_back(unknownSize);
+    for (uint32_t declared : {0xFFFFFFFFu, 1000u, 6u}) {
+        auto later = riff({fmt, data, data});
+        std::memcpy(later.data() + later.size() - 10, &declared, 4); // little-endian host
+        files.push_back(later);
+    }
+    files.push_back(riff({chunk("LIST", bytesOf({1, 2, 3})),
+                          chunk("data", bytesOf({0, 0x40, 0, 0xC0, 7})),
+                          fmt,
+                          chunk("cue ", bytesOf({0, 0, 0, 0}))}));
+    files.push_back(riff({data}));
+    files.push_back(riff({fmt}));
+    auto hugeBeforeFmt = riff({chunk("junk", bytesOf({1, 2})), fmt, data});
+    std::memset(hugeBeforeFmt.data() + 16, 0xFF, 4);
+    files.push_back(hugeBeforeFmt);
+    const auto stereo24 = wav::encode(testAudio({Encoding::Pcm, 24, 2, 44100, true}, 9));
+    const size_t firstCut = files.size();
+    for (size_t n = 0; n < stereo24.size(); ++n) // every truncation
+        files.push_back(std::vector<uint8_t>(stereo24.begin(), stereo24.begin() + n));
+
+    const std::string onDisk = path("in.wav");
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE("file " + std::to_string(i));
+        const auto& file = files[i];
+        wav::Audio audio;
+        std::string decodeError;
+        const bool decoded = decodes(file, audio, decodeError);
+        const std::vector<float> first = decoded ? audio.channel(0) : std::vector<float>{};
+
+        for (size_t piece :
+             {size_t{1}, size_t{5}, size_t{7}, wav::FirstChannelReader::defaultPieceBytes}) {
+            wav::MemorySource source(file.data(), file.size());
+            wav::Layout layout;
+            std::string error;
+            ASSERT_EQ(wav::readLayout(source, layout, error), decoded);
+            if (!decoded) {
+                EXPECT_EQ(error, decodeError);
+                continue;
+            }
+            EXPECT_EQ(layout.format.describe(), audio.format.describe());
+            ASSERT_EQ(layout.frames, audio.frames);
+            wav::FirstChannelReader reader(source, layout, piece);
+            std::vector<float> got(first.size() + 1);
+            size_t done = 0;
+            for (size_t ask = 1; done < got.size(); ask = ask % 3 + 1) {
+                const size_t n = reader.read(got.data() + done, std::min(ask, got.size() - done));
+                if (n == 0) break;
+                done += n;
+            }
+            EXPECT_TRUE(reader.error().empty()) << reader.error();
+            got.resize(done);
+            EXPECT_EQ(got, first) << "pieces of " << piece << " bytes";
+        }
+
+        if (i > firstCut && i % 8 != 0) continue; // on disk: a few of the cuts are enough
+        ASSERT_TRUE(
+            writeFileAtomically(onDisk, std::string(file.begin(), file.end()), decodeError));
+        std::string readError, streamError;
+        const bool read = wav::readFile(onDisk, audio, readError);
+        wav::FileReader reader;
+        ASSERT_EQ(reader.open(onDisk, streamError), read);
+        EXPECT_EQ(streamError, readError);
+        if (!read) continue;
+        std::vector<float> got(audio.frames + 1);
+        size_t n = 0;
+        ASSERT_TRUE(reader.read(got.data(), got.size(), n, streamError)) << streamError;
+        got.resize(n);
+        EXPECT_EQ(got, audio.channel(0));
+    }
+
+    // A file cut short while it is read is an error, not a shorter render.
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(onDisk, std::string(stereo24.begin(), stereo24.end()), error));
+    wav::FileReader reader;
+    ASSERT_TRUE(reader.open(onDisk, error)) << error;
+    std::filesystem::resize_file(onDisk, 80);
+    std::vector<float> got(9);
+    size_t n = 0;
+    EXPECT_FALSE(reader.read(got.data(), got.size(), n, error));
+    EXPECT_NE(error.find("in.wav: cannot read at byte 80"), std::string::npos) << error;
+}

@@ -11,7 +11,7 @@ namespace {
 // The C library's own buffer is a few KiB: under Wine each refill or flush of it costs a trip
 // to the Wine server, and torv-render spent more time on its files than on the audio.
 void useLargeBuffer(std::FILE* f) {
-    std::setvbuf(f, nullptr, _IOFBF, size_t{1} << 20);
+    std::setvbuf(f, nullptr, _IOFBF, OutputFile::bufferBytes);
 }
 
 std::string reason() {
@@ -50,7 +50,10 @@ bool OutputFile::open(std::string& error) {
 
 bool OutputFile::write(const void* data, size_t size) {
     if (!file_ || failed_) return false;
-    if (size && std::fwrite(data, 1, size, file_) != size) failed_ = true;
+    // A block as large as the buffer is not copied into it: from an empty buffer, both the
+    // Windows and the GNU C library write whole buffers' worth straight from the caller's memory.
+    if (size >= bufferBytes && std::fflush(file_) != 0) failed_ = true;
+    if (!failed_ && size && std::fwrite(data, 1, size, file_) != size) failed_ = true;
     return !failed_;
 }
 

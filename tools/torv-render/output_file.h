@@ -14,6 +14,9 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // The C library's buffer for the file; write() hands larger blocks straight to the file.
+    static constexpr size_t bufferBytes = size_t{1} << 20;
+
     bool open(std::string& error);
     bool write(const void* data, size_t size);
     bool writeAt(uint64_t offset, const void* data, size_t size); // then continues at the end

@@ -32,9 +32,22 @@ constexpr int exitUsage = 2;
 constexpr double highestRate = 16777216.0;
 
 struct Input {
-    std::vector<float> samples;
+    std::vector<float> samples; // the built-in test signal
+    wav::FileReader file;       // or a file, read as the effect renders it
+    bool fromFile = false;
+    uint64_t frames = 0;
     double sampleRate = 0;
     std::string description;
+
+    // The next `n` frames: the signal's own, or read from the file into `buffer`.
+    const float* next(uint64_t done, size_t n, float* buffer, std::string& error) {
+        if (!fromFile) return samples.data() + done;
+        size_t got = 0;
+        if (!file.read(buffer, n, got, error)) return nullptr;
+        if (got == n) return buffer;
+        error = description + ": its audio ended early";
+        return nullptr;
+    }
 };
 
 bool loadInput(const RenderOptions& o, Input& in, std::string& error) {
@@ -42,21 +55,23 @@ bool loadInput(const RenderOptions& o, Input& in, std::string& error) {
         TestSignal signal;
         signal.sampleRate = o.sampleRate;
         in.samples = signal.generate();
+        in.frames = in.samples.size();
         in.sampleRate = o.sampleRate;
         in.description = "built-in test signal: " + signal.describe();
         return true;
     }
-    wav::Audio audio;
-    if (!wav::readFile(o.input, audio, error)) return false;
-    if (audio.format.rate > highestRate) {
-        error = o.input + ": its sample rate of " + std::to_string(audio.format.rate) +
+    if (!in.file.open(o.input, error)) return false;
+    const wav::Format& format = in.file.format();
+    if (format.rate > highestRate) {
+        error = o.input + ": its sample rate of " + std::to_string(format.rate) +
                 " Hz cannot be rendered: hosts pass the rate to an effect as a 32-bit float, "
                 "exact only up to 16777216 Hz";
         return false;
     }
-    in.samples = audio.format.channels == 1 ? std::move(audio.samples) : audio.channel(0);
-    in.sampleRate = audio.format.rate;
-    in.description = o.input + " (" + audio.format.describe() + ", first channel)";
+    in.fromFile = true;
+    in.frames = in.file.frames();
+    in.sampleRate = format.rate;
+    in.description = o.input + " (" + format.describe() + ", first channel)";
     return true;
 }
 
@@ -165,7 +180,7 @@ private:
     std::thread worker_; // last: started once the rest is in place
 };
 
-bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::ostream& report,
+bool renderToFile(Plugin& plugin, Input& in, const RenderOptions& o, std::ostream& report,
                   std::string& error) {
     wav::Format format;
     format.encoding = wav::Encoding::Float;
@@ -176,20 +191,25 @@ bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::
     if (!writer.open(error)) return false;
 
     EffectRunner runner(plugin, scheduleFor(o));
-    Progress progress("rendering",
-                      static_cast<double>(in.samples.size()),
-                      in.sampleRate,
-                      !o.quiet,
-                      stderrIsTerminal());
-    constexpr size_t chunk = 65536; // frames handed to the writer at a time
-    std::vector<float> left(chunk), right(chunk), interleaved[2];
+    Progress progress(
+        "rendering", static_cast<double>(in.frames), in.sampleRate, !o.quiet, stderrIsTerminal());
+    // Frames handed to the writer at a time: their interleaved samples fill the file's buffer,
+    // so they go to the file without a copy.
+    constexpr size_t chunk = OutputFile::bufferBytes / (2 * sizeof(float));
+    std::vector<float> input(in.fromFile ? chunk : 0), left(chunk), right(chunk), interleaved[2];
     interleaved[0].resize(2 * chunk);
     interleaved[1].resize(2 * chunk);
     Fnv1a checksum;
     ChecksumThread hashing(checksum); // after the chunks it reads: stops before they go
-    for (size_t done = 0, turn = 0; done < in.samples.size(); turn ^= 1) {
-        const size_t n = std::min(chunk, in.samples.size() - done);
-        runner.run(in.samples.data() + done, left.data(), right.data(), n);
+    bool ok = true;
+    for (uint64_t done = 0, turn = 0; done < in.frames; turn ^= 1) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk, in.frames - done));
+        const float* samples = in.next(done, n, input.data(), error);
+        if (!samples) {
+            ok = false;
+            break;
+        }
+        runner.run(samples, left.data(), right.data(), n);
         float* frames = interleaved[turn].data();
         for (size_t i = 0; i < n; ++i) {
             frames[2 * i] = left[i];
@@ -202,7 +222,7 @@ bool renderToFile(Plugin& plugin, const Input& in, const RenderOptions& o, std::
     }
     hashing.finish();
     progress.finish();
-    if (!writer.commit(error)) return false;
+    if (!ok || !writer.commit(error)) return false;
     report << "wrote " << o.output << ": " << writer.frames() << " frames, " << format.describe()
            << "\n";
     report << "output checksum (FNV-1a 64 of the float samples): " << checksum.hex() << "\n";
@@ -377,8 +397,8 @@ int runRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     bool ok = true;
     {
         StdoutMute mute(!o.pluginTrace);
-        report << "input: " << in.description << ", " << in.samples.size() << " frames at "
-               << in.sampleRate << " Hz\n";
+        report << "input: " << in.description << ", " << in.frames << " frames at " << in.sampleRate
+               << " Hz\n";
         if (!o.output.empty()) {
             std::unique_ptr<Plugin> plugin = startEffect(module, o, in.sampleRate, error, status);
             ok = plugin != nullptr;

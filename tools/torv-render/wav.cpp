@@ -1,5 +1,6 @@
 #include "wav.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -136,6 +137,10 @@ int64_t quantise(float x, int bits) {
 
 } // namespace
 
+bool Format::bytesAreFloats() const {
+    return encoding == Encoding::Float && bits == 32 && littleEndianHost;
+}
+
 std::string Format::describe() const {
     std::string s = encoding == Encoding::Pcm ? "PCM " : "float ";
     s += std::to_string(bits) + "-bit";
@@ -152,29 +157,43 @@ std::vector<float> Audio::channel(int c) const {
     return out;
 }
 
-bool decode(const uint8_t* data, size_t size, Audio& out, std::string& error) {
-    if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) {
+bool MemorySource::read(uint64_t offset, void* to, size_t n, std::string& error) {
+    if (offset > size_ || n > size_ - offset) {
+        error = "a read past the end of the file";
+        return false;
+    }
+    if (n) std::memcpy(to, data_ + offset, n);
+    return true;
+}
+
+bool readLayout(Source& source, Layout& out, std::string& error) {
+    const uint64_t size = source.size();
+    uint8_t header[12];
+    if (size >= 12 && !source.read(0, header, sizeof header, error)) return false;
+    if (size < 12 || std::memcmp(header, "RIFF", 4) != 0 ||
+        std::memcmp(header + 8, "WAVE", 4) != 0) {
         error = "not a WAV file (no RIFF/WAVE header)";
         return false;
     }
     // Walk every chunk; the RIFF size is often wrong, so the file's own end bounds the walk.
-    const uint8_t* fmt = nullptr;
+    bool haveFmt = false, haveData = false;
+    uint64_t fmtOffset = 0, dataOffset = 0, dataBytes = 0;
     uint32_t fmtSize = 0;
-    const uint8_t* samples = nullptr;
-    size_t sampleBytes = 0;
-    size_t pos = 12;
+    uint64_t pos = 12;
     while (size - pos >= 8) {
-        const uint8_t* chunk = data + pos;
+        uint8_t chunk[8];
+        if (!source.read(pos, chunk, sizeof chunk, error)) return false;
         const uint32_t chunkSize = le32(chunk + 4);
-        const size_t available = size - pos - 8;
+        const uint64_t available = size - pos - 8;
         const bool isData = std::memcmp(chunk, "data", 4) == 0;
         if (chunkSize > available) {
             // The first complete data chunk is the audio: a later one, streamed or damaged,
             // neither replaces nor extends it.
-            if (isData && samples) break;
+            if (isData && haveData) break;
             if (isData && chunkSize == unknownSize) {
-                samples = chunk + 8;
-                sampleBytes = available;
+                haveData = true;
+                dataOffset = pos + 8;
+                dataBytes = available;
                 break;
             }
             if (isData) {
@@ -183,44 +202,110 @@ bool decode(const uint8_t* data, size_t size, Audio& out, std::string& error) {
                         " follow";
                 return false;
             }
-            if (fmt && samples) break; // a damaged trailing chunk loses nothing we need
+            if (haveFmt && haveData) break; // a damaged trailing chunk loses nothing we need
             error = "chunk '" + chunkName(chunk) + "' declares " + std::to_string(chunkSize) +
                     " bytes, more than the file holds";
             return false;
         }
-        if (std::memcmp(chunk, "fmt ", 4) == 0 && !fmt) {
-            fmt = chunk + 8;
+        if (std::memcmp(chunk, "fmt ", 4) == 0 && !haveFmt) {
+            haveFmt = true;
+            fmtOffset = pos + 8;
             fmtSize = chunkSize;
-        } else if (isData && !samples) {
-            samples = chunk + 8;
-            sampleBytes = chunkSize;
+        } else if (isData && !haveData) {
+            haveData = true;
+            dataOffset = pos + 8;
+            dataBytes = chunkSize;
         }
-        pos += 8 + static_cast<size_t>(chunkSize) + (chunkSize & 1);
+        pos += 8 + static_cast<uint64_t>(chunkSize) + (chunkSize & 1);
         if (pos > size) break;
     }
-    if (!fmt) {
+    if (!haveFmt) {
         error = "the WAV file has no fmt chunk";
         return false;
     }
+    // Nothing past the extensible header's 40 bytes is read.
+    uint8_t fmt[40];
+    if (!source.read(fmtOffset, fmt, std::min<size_t>(fmtSize, sizeof fmt), error)) return false;
     Format f;
     if (!parseFormat(fmt, fmtSize, f, error)) return false;
-    if (!samples) {
+    if (!haveData) {
         error = "the WAV file has no data chunk";
         return false;
     }
-    const size_t frameBytes = static_cast<size_t>(f.bytesPerFrame());
-    const size_t frames = sampleBytes / frameBytes; // a partial last frame is dropped
     out.format = f;
-    out.frames = frames;
-    out.samples.resize(frames * f.channels);
-    const size_t sampleSize = f.bits / 8;
-    if (f.encoding == Encoding::Float && f.bits == 32 && littleEndianHost) {
-        // The file's bytes are the samples' own.
+    out.dataOffset = dataOffset;
+    out.frames =
+        dataBytes / static_cast<uint64_t>(f.bytesPerFrame()); // a partial last frame is dropped
+    return true;
+}
+
+bool decode(const uint8_t* data, size_t size, Audio& out, std::string& error) {
+    MemorySource source(data, size);
+    Layout layout;
+    if (!readLayout(source, layout, error)) return false;
+    const Format& f = layout.format;
+    const uint8_t* samples = data + layout.dataOffset;
+    out.format = f;
+    out.frames = static_cast<size_t>(layout.frames); // within `size`
+    out.samples.resize(out.frames * f.channels);
+    if (f.bytesAreFloats()) {
         if (!out.samples.empty()) std::memcpy(out.samples.data(), samples, out.samples.size() * 4);
         return true;
     }
+    const size_t sampleSize = f.bits / 8;
     for (size_t i = 0; i < out.samples.size(); ++i)
         out.samples[i] = decodeSample(f, samples + i * sampleSize);
+    return true;
+}
+
+FirstChannelReader::FirstChannelReader(Source& source, const Layout& layout, size_t pieceBytes)
+    : source_(source), format_(layout.format),
+      frameBytes_(static_cast<size_t>(layout.format.bytesPerFrame())),
+      pieceBytes_(std::max<size_t>(pieceBytes, 1)), offset_(layout.dataOffset),
+      bytesLeft_(layout.frames * frameBytes_), framesLeft_(layout.frames) {}
+
+size_t FirstChannelReader::read(float* out, size_t frames) {
+    const bool monoFloats = format_.channels == 1 && format_.bytesAreFloats();
+    size_t done = 0;
+    while (done < frames && framesLeft_ > 0) {
+        const size_t whole = (end_ - begin_) / frameBytes_;
+        if (whole == 0 && monoFloats && begin_ == end_ && pieceBytes_ >= 4) {
+            // The file's bytes are the samples: straight into `out`, no buffer in between.
+            const size_t n = static_cast<size_t>(
+                std::min<uint64_t>({frames - done, framesLeft_, pieceBytes_ / 4}));
+            if (!source_.read(offset_, out + done, n * 4, error_)) break;
+            offset_ += n * 4;
+            bytesLeft_ -= n * 4;
+            framesLeft_ -= n;
+            done += n;
+        } else if (whole == 0) {
+            if (!refill()) break;
+        } else {
+            const size_t n = std::min(frames - done, whole); // whole <= framesLeft_
+            const uint8_t* p = buffer_.data() + begin_;
+            for (size_t i = 0; i < n; ++i, p += frameBytes_)
+                out[done + i] = decodeSample(format_, p);
+            begin_ += n * frameBytes_;
+            framesLeft_ -= n;
+            done += n;
+        }
+    }
+    return done;
+}
+
+bool FirstChannelReader::refill() {
+    // A frame split between two pieces moves to the front and is completed by the next.
+    const size_t kept = end_ - begin_;
+    if (kept) std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+    begin_ = 0;
+    end_ = kept;
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(pieceBytes_, bytesLeft_));
+    if (n == 0) return false;
+    if (buffer_.size() < kept + n) buffer_.resize(kept + n);
+    if (!source_.read(offset_, buffer_.data() + end_, n, error_)) return false;
+    offset_ += n;
+    bytesLeft_ -= n;
+    end_ += n;
     return true;
 }
 
@@ -260,8 +345,7 @@ void encodeSamples(const Format& f, const float* samples, size_t count, std::vec
     const size_t start = out.size();
     out.resize(start + count * bytes);
     uint8_t* p = out.data() + start;
-    if (f.encoding == Encoding::Float && f.bits == 32 && littleEndianHost) {
-        // The file's bytes are the samples' own.
+    if (f.bytesAreFloats()) {
         if (count) std::memcpy(p, samples, count * 4);
         return;
     }

@@ -1,6 +1,7 @@
-// RIFF/WAVE audio in memory: decoding integer PCM (8, 16, 24, 32 bits) and IEEE float (32, 64
-// bits), plain or WAVE_FORMAT_EXTENSIBLE, any number of channels; encoding the same formats.
-// Malformed input never reads outside the given bytes: it gives a message instead.
+// RIFF/WAVE audio: decoding integer PCM (8, 16, 24, 32 bits) and IEEE float (32, 64 bits), plain
+// or WAVE_FORMAT_EXTENSIBLE, any number of channels, from a whole image in memory or piece by
+// piece from any byte source; encoding the same formats. Malformed input never reads outside the
+// given bytes: it gives a message instead.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,8 @@ struct Format {
     bool extensible = false; // written as WAVE_FORMAT_EXTENSIBLE
 
     int bytesPerFrame() const { return channels * (bits / 8); }
+    // The file's bytes are the samples' own floats: they can be copied as they stand.
+    bool bytesAreFloats() const;
     std::string describe() const; // e.g. "PCM 24-bit, 2 channels, 44100 Hz"
 };
 
@@ -32,8 +35,70 @@ struct Audio {
     std::vector<float> channel(int c) const;
 };
 
+// The bytes of a file, read at any offset: an image in memory or a file on disk.
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual uint64_t size() const = 0;
+    // Reads `n` bytes at `offset` (within size()); false, with the reason in `error`, when they
+    // cannot all be read.
+    virtual bool read(uint64_t offset, void* to, size_t n, std::string& error) = 0;
+};
+
+class MemorySource : public Source {
+public:
+    MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    uint64_t size() const override { return size_; }
+    bool read(uint64_t offset, void* to, size_t n, std::string& error) override;
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+};
+
+// Where a file's audio is: its format and the whole frames of its first complete data chunk.
+struct Layout {
+    Format format;
+    uint64_t dataOffset = 0;
+    uint64_t frames = 0;
+};
+
+// Walks the chunks of a file, reading only their headers and the fmt chunk. On failure returns
+// false and says why in `error`.
+bool readLayout(Source& source, Layout& out, std::string& error);
+
 // Decodes a whole file image. On failure returns false and says why in `error`.
 bool decode(const uint8_t* data, size_t size, Audio& out, std::string& error);
+
+// The first channel of a file's audio, read from its source a piece of `pieceBytes` at a time,
+// so that memory stays small whatever the length of the file.
+class FirstChannelReader {
+public:
+    static constexpr size_t defaultPieceBytes = size_t{1} << 18;
+
+    FirstChannelReader(Source& source, const Layout& layout, size_t pieceBytes = defaultPieceBytes);
+
+    // Decodes up to `frames` samples into `out` and returns how many; fewer only at the end of
+    // the audio or on a read error (then error() is not empty).
+    size_t read(float* out, size_t frames);
+
+    uint64_t framesLeft() const { return framesLeft_; }
+    const std::string& error() const { return error_; }
+
+private:
+    bool refill();
+
+    Source& source_;
+    Format format_;
+    size_t frameBytes_;
+    size_t pieceBytes_;
+    uint64_t offset_;     // of the next byte to read from the source
+    uint64_t bytesLeft_;  // of whole frames, not yet read from the source
+    uint64_t framesLeft_; // not yet decoded
+    std::vector<uint8_t> buffer_;
+    size_t begin_ = 0, end_ = 0; // the bytes in buffer_ not yet decoded
+    std::string error_;
+};
 
 // The 44-byte (plain) or 68-byte (extensible) header for `frames` frames of `format`; empty when
 // the data would not fit the 32-bit sizes of the file.
