@@ -90,8 +90,13 @@ public:
     // Copies the newest whole set into `set`; false, with `set` untouched, while a write is
     // under way. [any thread, without waiting]
     bool tryRead(T& set) const noexcept {
-        uint32_t none = 1; // odd: no set read while none is being written
-        return refresh(set, none);
+        const uint32_t before = sequence.load(std::memory_order_acquire);
+        if (before & 1) return false;
+        const T words = copy();
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (sequence.load(std::memory_order_relaxed) != before) return false;
+        set = words;
+        return true;
     }
 
     // tryRead for a reader that keeps its copy: `seen` is the count of the set it holds, so an
@@ -99,8 +104,8 @@ public:
     // between two reads, for a change to go unseen.) [any thread, without waiting]
     bool refresh(T& set, uint32_t& seen) const noexcept {
         const uint32_t before = sequence.load(std::memory_order_acquire);
-        if (before & 1) return false;
         if (before == seen) return true;
+        if (before & 1) return false;
         const T words = copy();
         std::atomic_thread_fence(std::memory_order_acquire);
         if (sequence.load(std::memory_order_relaxed) != before) return false;
