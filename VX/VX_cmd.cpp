@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+std::atomic<uint32_t> VX_settings_changes{0};
+
 // Command texts are usually string constants, which are read-only: the interpreter never
 // writes into them. A value word that ends the text is already terminated and is passed as it
 // stands; a word inside the text is passed as a terminated copy from a pool that lives as long
@@ -21,8 +23,6 @@
 // constructor is guarded by the C++ runtime's once, which on Windows (winpthreads, linked into
 // the module) gives the host's thread an event and a copy of its thread handle that are never
 // closed when the host unloads the module, two handles lost on every load.
-std::atomic<uint32_t> VX_settings_changes{0};
-
 namespace {
 std::mutex wordPoolLock;
 std::set<std::string, std::less<>> wordPool;
@@ -239,16 +239,15 @@ VX_error carryOut(Run& run, const VX_Option_Entry* table, VX_Object* target, con
         std::fflush(stdout);
         return VX_ERROR_PARAM_REQUIRED;
     }
-    // A query may change settings too ("-b", "-delete"): every option counts.
     if (val.v.type >= VX_TYPE_INT) {
         handler(target, handlerValue(val)); // setting: the report is dropped
-        VX_settings_changed();
     } else {
         VX_value report = handler(target, VX_EMPTY);
-        VX_settings_changed();
         if (run.text()) run.appendReport(report);
         if (run.pointers() && report.type >= VX_TYPE_INT) run.store(report);
     }
+    // A query may change settings too ("-b", "-delete"): every option counts.
+    VX_settings_changed();
     return run.overflow();
 }
 

@@ -125,11 +125,14 @@ void toGraph(const float* in, int32_t* out, int32_t n) {
 #endif
 }
 
+inline float fromGraph(int32_t x) {
+    return static_cast<float>(x) * HighpassGraph::fromFixed;
+}
+
 // The graph's samples back to the host's, the same on both outputs.
 void fromGraph(const int32_t* in, float* left, float* right, int32_t n) {
-    constexpr float scale = HighpassGraph::fromFixed;
 #if defined(__SSE2__)
-    const __m128 scales = _mm_set1_ps(scale);
+    const __m128 scales = _mm_set1_ps(HighpassGraph::fromFixed);
     int32_t k = 0;
     for (; k + 4 <= n; k += 4) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k));
@@ -139,16 +142,16 @@ void fromGraph(const int32_t* in, float* left, float* right, int32_t n) {
     }
     switch (n - k) {
     case 3:
-        left[k + 2] = right[k + 2] = static_cast<float>(in[k + 2]) * scale;
+        left[k + 2] = right[k + 2] = fromGraph(in[k + 2]);
         [[fallthrough]];
     case 2:
-        left[k + 1] = right[k + 1] = static_cast<float>(in[k + 1]) * scale;
+        left[k + 1] = right[k + 1] = fromGraph(in[k + 1]);
         [[fallthrough]];
     case 1:
-        left[k] = right[k] = static_cast<float>(in[k]) * scale;
+        left[k] = right[k] = fromGraph(in[k]);
     }
 #else
-    for (int32_t k = 0; k < n; ++k) left[k] = right[k] = static_cast<float>(in[k]) * scale;
+    for (int32_t k = 0; k < n; ++k) left[k] = right[k] = fromGraph(in[k]);
 #endif
 }
 

@@ -82,7 +82,6 @@ public:
     // the audio or on a read error (then error() is not empty).
     size_t read(float* out, size_t frames);
 
-    uint64_t framesLeft() const { return framesLeft_; }
     const std::string& error() const { return error_; }
 
 private:
