@@ -100,17 +100,6 @@ void VX_Application::destroy() {
 
 // ---- The graph -------------------------------------------------------------------------------
 
-void VX_Application::runGraph(float** inputs, float** outputs, int32_t frames) {
-    if (!outputs || !outputs[0] || !outputs[1] || frames <= 0) return;
-    const float* in = inputs ? inputs[0] : nullptr;
-    if (graph) {
-        graph->runHost(in, outputs[0], outputs[1], frames);
-    } else {
-        std::fill(outputs[0], outputs[0] + frames, 0.0f);
-        std::fill(outputs[1], outputs[1] + frames, 0.0f);
-    }
-}
-
 void VX_Application::clearGraph() {
     if (graph) graph->clear();
 }

@@ -14,6 +14,7 @@ VX_Main_Vst::VX_Main_Vst(audioMasterCallback audioMaster)
     setNumInputs(1);
     setNumOutputs(2);
     canProcessReplacing(true);
+    cEffect.processReplacing = processGraph;
     setEditor(new VX_Main_Vst_Editor(this, this));
 }
 
@@ -40,6 +41,12 @@ void VX_Main_Vst::setSampleRate(float rate) {
 
 void VX_Main_Vst::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
     runGraph(inputs, outputs, frames);
+}
+
+void VX_Main_Vst::processGraph(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+    if (e && e->object)
+        static_cast<VX_Main_Vst*>(static_cast<AudioEffect*>(e->object))
+            ->runGraph(inputs, outputs, frames);
 }
 
 void VX_Main_Vst::setParameter(VstInt32 index, float value) {

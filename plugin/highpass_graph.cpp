@@ -50,10 +50,16 @@ void HighpassGraph::clear() {
     if (soundpipe) soundpipe->clear();
 }
 
-int32_t HighpassGraph::chunkLength() const {
-    if (!soundpipe || !input || !output || !input->main || !output->main) return 0;
-    // Chunks never exceed what the buffers hold.
-    return std::min({blockLength, input->count, output->count});
+inline int32_t HighpassGraph::chunkLength() {
+    const uint32_t settings = VX_settings_changes.load(std::memory_order_acquire);
+    if (chunkKnown && settings == chunkSettings) return knownChunk;
+    chunkKnown = true;
+    chunkSettings = settings;
+    if (!soundpipe || !input || !output || !input->main || !output->main)
+        knownChunk = 0;
+    else // chunks never exceed what the buffers hold
+        knownChunk = std::min({blockLength, input->count, output->count});
+    return knownChunk;
 }
 
 void HighpassGraph::runBlock(int32_t n) {

@@ -64,6 +64,11 @@ public:
     VX_Effect_Copy* outputCopy = nullptr;
 
 private:
-    // The longest chunk the buffers hold, 0 without a graph to run.
-    int32_t chunkLength() const;
+    // The longest chunk the buffers hold, 0 without a graph to run: worked out again only when
+    // a setting changed (the count of VX_settings_changes), not each block. [audio thread]
+    int32_t chunkLength();
+
+    bool chunkKnown = false;
+    uint32_t chunkSettings = 0; // the count of settings changes when knownChunk was worked out
+    int32_t knownChunk = 0;
 };

@@ -85,18 +85,17 @@ struct Highpass3 {
 // - Two samples per round, so that the state moves between registers only once per two.
 // - The output goes to both arrays: a second store per sample costs less than a copy of the
 //   block afterwards, which in the small blocks of automated hosts is a call of its own.
-void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n, uint32_t a,
-                       int32_t* onepole, int32_t c0, int32_t c1, int32_t c2, int32_t* x1State,
-                       int32_t* x2State, int32_t* y1State, int32_t* y2State) {
-    const Highpass3 h{int64_t{a},
-                      (int64_t{1} << 32) - a,
-                      int64_t{a & 1u} << 31,
-                      -int64_t{c0},
-                      -int64_t{c1},
-                      int64_t{c2}};
-    int64_t b = *onepole;
-    int64_t x1 = *x1State, x2 = *x2State;
-    int64_t z1 = -int64_t{*y1State}, z2 = -int64_t{*y2State};
+void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n,
+                       const VX_Kern_Highpass3_Args& k) {
+    const Highpass3 h{int64_t{k.a},
+                      (int64_t{1} << 32) - k.a,
+                      int64_t{k.a & 1u} << 31,
+                      -int64_t{k.c0},
+                      -int64_t{k.c1},
+                      int64_t{k.c2}};
+    int64_t b = *k.onepole;
+    int64_t x1 = *k.x1, x2 = *k.x2;
+    int64_t z1 = -int64_t{*k.y1}, z2 = -int64_t{*k.y2};
     if (n & 1) {
         const int64_t x = *src++;
         const int64_t z = h.step(b, x, x2, z1, z2, dst++, copy++);
@@ -119,9 +118,12 @@ void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n, u
         z2 = za;
         z1 = zb;
     }
-    *onepole = static_cast<int32_t>(b);
-    *x1State = static_cast<int32_t>(x1);
-    *x2State = static_cast<int32_t>(x2);
-    *y1State = static_cast<int32_t>(-z1);
-    *y2State = static_cast<int32_t>(-z2);
+    // The state's addresses are read again rather than held through the loop, which has no
+    // register to spare for them.
+    asm("" ::: "memory");
+    *k.onepole = static_cast<int32_t>(b);
+    *k.x1 = static_cast<int32_t>(x1);
+    *k.x2 = static_cast<int32_t>(x2);
+    *k.y1 = static_cast<int32_t>(-z1);
+    *k.y2 = static_cast<int32_t>(-z2);
 }

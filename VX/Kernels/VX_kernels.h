@@ -61,10 +61,16 @@ extern const VX_Kern_Bapass VX_kern_bapass[VX_MODE_COUNT];
 // The third-order high-pass of a one-pole high-pass and a two-pole section in one pass, with
 // the bits of the separate kernels: per sample h as VX_kern_hipass1 gives it, y as
 // VX_kern_bapass does, and h - y saturated into dst and into copy. onepole is the one-pole's
-// state; x1 to y2 the section's. Needs n <= 65536.
-void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n, uint32_t a,
-                       int32_t* onepole, int32_t c0, int32_t c1, int32_t c2, int32_t* x1,
-                       int32_t* x2, int32_t* y1, int32_t* y2);
+// state; x1 to y2 the section's. Needs n <= 65536. Coefficients and states come in one record,
+// which a caller running block after block keeps instead of passing thirteen words each call.
+struct VX_Kern_Highpass3_Args {
+    uint32_t a;                 // the one-pole's coefficient
+    int32_t c0, c1, c2;         // the section's
+    int32_t* onepole;           // the one-pole's state
+    int32_t *x1, *x2, *y1, *y2; // the section's
+};
+void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n,
+                       const VX_Kern_Highpass3_Args& k);
 
 // Envelope follower: rectified output (if any) gets |x| in "set" manner; with an output, the
 // envelope e follows |x| with the rise or fall coefficient (1.31) and goes out through the mode.

@@ -76,6 +76,11 @@ void VX_Node_Fusion::recognise(VX_Chain& nodes, uint32_t settings) {
     bypass = first;
     highpass = second;
     bandpass = third;
+    kernel.onepole = &second->state;
+    kernel.x1 = &third->x1;
+    kernel.x2 = &third->x2;
+    kernel.y1 = &third->y1;
+    kernel.y2 = &third->y2;
     outputCopy = fourth;
 }
 
@@ -108,19 +113,15 @@ bool VX_Node_Fusion::runHighpass3() {
     if (filtering) {
         const uint32_t a = highpass->takeBlockCoefficient();
         const VX_Effect_Bapass::Coefficients& set = bandpass->takeBlockSet();
-        VX_kern_highpass3(in,
-                          work,
-                          out,
-                          n,
-                          a,
-                          &highpass->state,
-                          set.c0,
-                          set.c1,
-                          set.c2,
-                          &bandpass->x1,
-                          &bandpass->x2,
-                          &bandpass->y1,
-                          &bandpass->y2);
+        // Written only when changed: the kernel may read two words as one, which a processor
+        // cannot take from two stores just made, and waits until they reach the cache.
+        if (a != kernel.a || set.c0 != kernel.c0 || set.c1 != kernel.c1 || set.c2 != kernel.c2) {
+            kernel.a = a;
+            kernel.c0 = set.c0;
+            kernel.c1 = set.c1;
+            kernel.c2 = set.c2;
+        }
+        VX_kern_highpass3(in, work, out, n, kernel);
     } else {
         std::memcpy(work, in, sizeof(int32_t) * static_cast<size_t>(n));
         std::memcpy(out, in, sizeof(int32_t) * static_cast<size_t>(n));

@@ -12,6 +12,7 @@
 // other than through a command must count its change as commands do.
 #pragma once
 
+#include "VX/Kernels/VX_kernels.h"
 #include "VX/VX_Chain.h"
 #include "VX/VX_cmd.h"
 
@@ -59,4 +60,6 @@ private:
     // The block's length: that of this soundpipe, up to `length`; without one, `length` itself.
     const VX_Soundpipe* lengthFrom = nullptr;
     int32_t length = 0;
+    // The kernel's states (set when recognised) and coefficients (each block).
+    VX_Kern_Highpass3_Args kernel{};
 };
