@@ -191,7 +191,9 @@ void TorvHost::label(Route& r, int32_t number) {
     const char* name = r.input >= 0 && r.input < inputCount && inputs[r.input].channel
                            ? inputs[r.input].channel->name
                            : "Unconnected";
-    std::snprintf(r.label, sizeof r.label, "%d. %s", number, name);
+    // A long channel name is cut to the label's size; a name the C library cannot write
+    // leaves the label empty rather than undefined.
+    if (std::snprintf(r.label, sizeof r.label, "%d. %s", number, name) < 0) r.label[0] = '\0';
 }
 
 // Every use count from the routes as they are now connected.

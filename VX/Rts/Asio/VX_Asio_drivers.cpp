@@ -62,7 +62,8 @@ void VX_Asio_Drivers::walk() {
                 system->stringValue(key, "description", description, sizeof description)
                     ? description
                     : keyName;
-            std::snprintf(e->name, sizeof e->name, "%s", name);
+            // A description longer than the entry's name is cut.
+            std::snprintf(e->name, sizeof e->name, "%.*s", int{sizeof e->name - 1}, name);
             append(e);
         }
         system->closeKey(key);
