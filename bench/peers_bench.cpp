@@ -3,7 +3,8 @@
 // (loaded as a DAW loads it), an iir1-style HighPass<3> (two double biquads in direct form II,
 // float in and out, one channel), and the floor: both of the effect's recursions interleaved
 // in one int32 loop, wrapping, with nothing else around them. Host blocks of 1, 16 and 512
-// samples show what each call costs beside its samples.
+// samples show what each call costs beside its samples; 1, 16 and 256 instances taking turns
+// what a growing working set costs.
 //
 // Each iteration covers 512 samples of the stream, as bench-callgrind expects. For the table:
 //   peers_bench --benchmark_repetitions=21 --benchmark_enable_random_interleaving=true
@@ -57,6 +58,47 @@ void BM_torv_module(benchmark::State& state) {
         e->processReplacing(e, inputs, outputs, block);
         benchmark::DoNotOptimize(left.data());
     });
+}
+
+// Many instances, as in a session with a filter on every track: each iteration runs the next
+// instance's 512-sample block, on its own host buffers, so that the working set grows with the
+// instance count.
+void BM_torv_instances(benchmark::State& state) {
+    const auto count = static_cast<size_t>(state.range(0));
+    const VstInt32 block = static_cast<VstInt32>(torv_bench_block);
+    std::string error;
+    StdoutMute mute;
+    std::shared_ptr<Module> module = Module::load(TORV_MODULE, error);
+    struct Track {
+        std::unique_ptr<Plugin> plugin;
+        std::vector<float> in, left, right;
+    };
+    std::vector<Track> tracks(count);
+    for (Track& t : tracks) {
+        t.plugin = module ? Plugin::create(module, error) : nullptr;
+        if (!t.plugin) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        t.plugin->open();
+        t.plugin->setSampleRate(sampleRate);
+        t.plugin->setBlockSize(block);
+        t.plugin->resume();
+        t.in = torv_bench_noise(torv_bench_block);
+        t.left.resize(t.in.size());
+        t.right.resize(t.in.size());
+    }
+    size_t next = 0;
+    for (auto _ : state) {
+        Track& t = tracks[next];
+        next = next + 1 == count ? 0 : next + 1;
+        AEffect* e = t.plugin->effect();
+        float* inputs[1] = {t.in.data()};
+        float* outputs[2] = {t.left.data(), t.right.data()};
+        e->processReplacing(e, inputs, outputs, block);
+        benchmark::DoNotOptimize(t.left.data());
+    }
+    torv_bench_count(state);
 }
 
 // A second-order section as iir1 keeps it: normalised coefficients, direct form II state.
@@ -136,5 +178,6 @@ void BM_floor_int32(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_torv_module)->Arg(1)->Arg(16)->Arg(512)->Apply(torv_bench_configure);
+BENCHMARK(BM_torv_instances)->Arg(1)->Arg(16)->Arg(256)->Apply(torv_bench_configure);
 BENCHMARK(BM_iir1_highpass3)->Arg(1)->Arg(16)->Arg(512)->Apply(torv_bench_configure);
 BENCHMARK(BM_floor_int32)->Arg(1)->Arg(16)->Arg(512)->Apply(torv_bench_configure);
