@@ -123,6 +123,35 @@ TEST_F(Fusion, GraphGivesTheBitsOfTheNodesOverRandomBlocksChangesAndCrossfades) 
     EXPECT_GT(crossfades, 50u);
 }
 
+TEST_F(Fusion, HostBlocksFollowBuffersGivenNewStorageBetweenThem) {
+    // The chunk length is kept from block to block: a buffer shortened in between must cut the
+    // next blocks into chunks it holds (AddressSanitizer sees any write past it).
+    HighpassGraph fused(64), reference(64);
+    reference.soundpipe->fuse = false;
+    IntegerNoise dice(7);
+    std::vector<float> in(300);
+    for (float& x : in)
+        x = static_cast<float>(static_cast<int32_t>(dice.nextBits())) / 2147483648.0f;
+    std::vector<float> left[2], right[2];
+    for (auto* v : {left, right})
+        for (int k = 0; k < 2; ++k) v[k].assign(in.size(), 0.0f);
+    int k = 0;
+    for (HighpassGraph* g : {&fused, &reference}) {
+        g->setClock(48000);
+        g->setCutoff(1000.0);
+        g->runHost(in.data(), left[k].data(), right[k].data(), 100);
+        VX_cmd("%o -l 16", g->output);
+        g->runHost(in.data() + 100, left[k].data() + 100, right[k].data() + 100, 100);
+        VX_cmd("%o -l 16", g->input);
+        VX_cmd("%o -l 16", g->work);
+        g->runHost(in.data() + 200, left[k].data() + 200, right[k].data() + 200, 100);
+        ++k;
+    }
+    EXPECT_EQ(left[0], left[1]);
+    EXPECT_EQ(right[0], left[0]);
+    EXPECT_NE(left[0][299], 0.0f);
+}
+
 TEST_F(Fusion, RunsOnlyTheChainItKnowsInTheBlocksItCanTake) {
     HighpassGraph g(64);
     g.setClock(48000);
