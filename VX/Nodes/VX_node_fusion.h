@@ -60,6 +60,6 @@ private:
     // The block's length: that of this soundpipe, up to `length`; without one, `length` itself.
     const VX_Soundpipe* lengthFrom = nullptr;
     int32_t length = 0;
-    // The kernel's states (set when recognised) and coefficients (each block).
+    // The kernel's states (set when recognised) and coefficients (written when they change).
     VX_Kern_Highpass3_Args kernel{};
 };
