@@ -62,13 +62,20 @@ extern const VX_Kern_Bapass VX_kern_bapass[VX_MODE_COUNT];
 // the bits of the separate kernels: per sample h as VX_kern_hipass1 gives it, y as
 // VX_kern_bapass does, and h - y saturated into dst and into copy. onepole is the one-pole's
 // state; x1 to y2 the section's. Needs n <= 65536. Coefficients and states come in one record,
-// which a caller running block after block keeps instead of passing thirteen words each call.
+// which a caller running block after block keeps instead of passing thirteen words each call;
+// its coefficients are set through VX_kern_highpass3_coefficients, which works out the loop's
+// constants from them once rather than every block.
 struct VX_Kern_Highpass3_Args {
-    uint32_t a;                 // the one-pole's coefficient
-    int32_t c0, c1, c2;         // the section's
-    int32_t* onepole;           // the one-pole's state
-    int32_t *x1, *x2, *y1, *y2; // the section's
+    uint32_t a = 0;                 // the one-pole's coefficient
+    int32_t c0 = 0, c1 = 0, c2 = 0; // the section's
+    // The loop's constants, 64 bits wide: a, 2^32 - a, (a mod 2) 2^31, -c0, -c1 and c2.
+    int64_t weightX = 0, weightB = int64_t{1} << 32, rounding = 0;
+    int64_t negC0 = 0, negC1 = 0, wideC2 = 0;
+    int32_t* onepole = nullptr;                                         // the one-pole's state
+    int32_t *x1 = nullptr, *x2 = nullptr, *y1 = nullptr, *y2 = nullptr; // the section's
 };
+void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32_t c0, int32_t c1,
+                                    int32_t c2);
 void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n,
                        const VX_Kern_Highpass3_Args& k);
 

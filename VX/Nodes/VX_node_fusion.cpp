@@ -113,14 +113,9 @@ bool VX_Node_Fusion::runHighpass3() {
     if (filtering) {
         const uint32_t a = highpass->takeBlockCoefficient();
         const VX_Effect_Bapass::Coefficients& set = bandpass->takeBlockSet();
-        // Written only when changed: the kernel may read two words as one, which a processor
-        // cannot take from two stores just made, and waits until they reach the cache.
-        if (a != kernel.a || set.c0 != kernel.c0 || set.c1 != kernel.c1 || set.c2 != kernel.c2) {
-            kernel.a = a;
-            kernel.c0 = set.c0;
-            kernel.c1 = set.c1;
-            kernel.c2 = set.c2;
-        }
+        // The kernel's constants are worked out again only when the coefficients change.
+        if (a != kernel.a || set.c0 != kernel.c0 || set.c1 != kernel.c1 || set.c2 != kernel.c2)
+            VX_kern_highpass3_coefficients(kernel, a, set.c0, set.c1, set.c2);
         VX_kern_highpass3(in, work, out, n, kernel);
     } else {
         std::memcpy(work, in, sizeof(int32_t) * static_cast<size_t>(n));

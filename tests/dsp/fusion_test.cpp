@@ -66,8 +66,13 @@ TEST_F(Fusion, KernelGivesTheBitsOfTheSeparateKernelsAlsoWhereTheySaturate) {
             VX_kern_hipass1(&x[at], &expected[at], m, s.a, &onepoleA);
             VX_kern_bapass[VX_MODE_SUB](
                 &x[at], &expected[at], m, s.c0, s.c1, s.c2, &a.x1, &a.x2, &a.y1, &a.y2);
-            const VX_Kern_Highpass3_Args k{
-                s.a, s.c0, s.c1, s.c2, &onepoleB, &b.x1, &b.x2, &b.y1, &b.y2};
+            VX_Kern_Highpass3_Args k;
+            VX_kern_highpass3_coefficients(k, s.a, s.c0, s.c1, s.c2);
+            k.onepole = &onepoleB;
+            k.x1 = &b.x1;
+            k.x2 = &b.x2;
+            k.y1 = &b.y1;
+            k.y2 = &b.y2;
             VX_kern_highpass3(&x[at], &got[at], &copy[at], m, k);
         }
         EXPECT_EQ(got, expected);
