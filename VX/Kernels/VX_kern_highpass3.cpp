@@ -29,7 +29,17 @@ template <size_t Offset> VX_KERN_INLINE int64_t times(int64_t v, const VX_Kern_H
     return static_cast<int64_t>(static_cast<uint64_t>(v) * static_cast<uint64_t>(c));
 #endif
 }
+// v plus one of the record's constants, read as the multiplies read theirs.
+template <size_t Offset> VX_KERN_INLINE int64_t plus(int64_t v, const VX_Kern_Highpass3_Args& k) {
+#if defined(__x86_64__)
+    asm("addq %c2(%1), %0" : "+r"(v) : "r"(&k), "i"(Offset), "m"(k));
+    return v;
+#else
+    return v + *reinterpret_cast<const int64_t*>(reinterpret_cast<const char*>(&k) + Offset);
+#endif
+}
 #define VX_KERN_TIMES(v, field) times<offsetof(VX_Kern_Highpass3_Args, field)>(v, k)
+#define VX_KERN_PLUS(v, field) plus<offsetof(VX_Kern_Highpass3_Args, field)>(v, k)
 
 // Within [-2^30, 2^30), both: then nothing in the step saturates.
 VX_KERN_INLINE bool small(int64_t u, int64_t v) {
@@ -47,7 +57,7 @@ struct Highpass3 {
     // section's output negated.
     VX_KERN_INLINE int64_t step(int64_t& b, int64_t x, int64_t x2, int64_t z1, int64_t z2,
                                 int32_t* out, int32_t* copy) const {
-        int64_t pull = VX_KERN_TIMES(x, weightX) + k.rounding;
+        int64_t pull = VX_KERN_PLUS(VX_KERN_TIMES(x, weightX), rounding);
         keep(pull);
         b = (VX_KERN_TIMES(b, weightB) + pull) >> 32;
         int64_t high = x - b;
