@@ -99,15 +99,15 @@ inline int32_t toGraph(float x) {
     return static_cast<int32_t>(x * HighpassGraph::toFixed);
 }
 
-void toGraph(const float* in, int32_t* out, int32_t n) {
+[[gnu::always_inline]] inline void toGraph(const float* in, int32_t* out, int32_t n) {
 #if defined(__SSE2__)
     // Four at a time. The vector minimum and maximum make the same choices as the comparisons
     // above, NaN included (min(a, b) is a < b ? a : b); written out, since a compiler that
     // keeps comparisons from trapping would rather branch on each sample.
     const __m128 one = _mm_set1_ps(1.0f), minusOne = _mm_set1_ps(-1.0f);
     const __m128 scale = _mm_set1_ps(HighpassGraph::toFixed);
-    int32_t k = 0;
-    for (; k + 4 <= n; k += 4) {
+    const int32_t whole = n & ~3;
+    for (int32_t k = 0; k < whole; k += 4) {
         __m128 x = _mm_loadu_ps(in + k);
         x = _mm_min_ps(one, x);
         x = _mm_max_ps(x, minusOne);
@@ -116,15 +116,19 @@ void toGraph(const float* in, int32_t* out, int32_t n) {
     }
     // At most three left, written out: a loop here would be vectorised again, with a set-up
     // that costs more than the samples in the small blocks hosts give at automation points.
-    switch (n - k) {
-    case 3:
-        out[k + 2] = toGraph(in[k + 2]);
-        [[fallthrough]];
-    case 2:
-        out[k + 1] = toGraph(in[k + 1]);
-        [[fallthrough]];
-    case 1:
-        out[k] = toGraph(in[k]);
+    // Hosts' blocks are mostly multiples of four, which skip this with one test.
+    if (n & 3) {
+        const int32_t k = whole;
+        switch (n & 3) {
+        case 3:
+            out[k + 2] = toGraph(in[k + 2]);
+            [[fallthrough]];
+        case 2:
+            out[k + 1] = toGraph(in[k + 1]);
+            [[fallthrough]];
+        case 1:
+            out[k] = toGraph(in[k]);
+        }
     }
 #else
     for (int32_t k = 0; k < n; ++k) out[k] = toGraph(in[k]);
@@ -136,25 +140,29 @@ inline float fromGraph(int32_t x) {
 }
 
 // The graph's samples back to the host's, the same on both outputs.
-void fromGraph(const int32_t* in, float* left, float* right, int32_t n) {
+[[gnu::always_inline]] inline void fromGraph(const int32_t* in, float* left, float* right,
+                                             int32_t n) {
 #if defined(__SSE2__)
     const __m128 scales = _mm_set1_ps(HighpassGraph::fromFixed);
-    int32_t k = 0;
-    for (; k + 4 <= n; k += 4) {
+    const int32_t whole = n & ~3;
+    for (int32_t k = 0; k < whole; k += 4) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k));
         const __m128 y = _mm_mul_ps(_mm_cvtepi32_ps(x), scales);
         _mm_storeu_ps(left + k, y);
         _mm_storeu_ps(right + k, y);
     }
-    switch (n - k) {
-    case 3:
-        left[k + 2] = right[k + 2] = fromGraph(in[k + 2]);
-        [[fallthrough]];
-    case 2:
-        left[k + 1] = right[k + 1] = fromGraph(in[k + 1]);
-        [[fallthrough]];
-    case 1:
-        left[k] = right[k] = fromGraph(in[k]);
+    if (n & 3) {
+        const int32_t k = whole;
+        switch (n & 3) {
+        case 3:
+            left[k + 2] = right[k + 2] = fromGraph(in[k + 2]);
+            [[fallthrough]];
+        case 2:
+            left[k + 1] = right[k + 1] = fromGraph(in[k + 1]);
+            [[fallthrough]];
+        case 1:
+            left[k] = right[k] = fromGraph(in[k]);
+        }
     }
 #else
     for (int32_t k = 0; k < n; ++k) left[k] = right[k] = fromGraph(in[k]);
@@ -162,6 +170,16 @@ void fromGraph(const int32_t* in, float* left, float* right, int32_t n) {
 }
 
 } // namespace
+
+inline void HighpassGraph::runHostChunk(const float* in, float* left, float* right, int32_t n) {
+    if (in)
+        toGraph(in, input->main, n);
+    else
+        std::fill(input->main, input->main + n, 0);
+    runBlock(n);
+    // The chunk's input is already read: a host may pass one array as input and output.
+    fromGraph(output->main, left, right, n);
+}
 
 void HighpassGraph::runHost(const float* in, float* left, float* right, int32_t frames) {
     if (!left || !right || frames <= 0) return;
@@ -171,17 +189,15 @@ void HighpassGraph::runHost(const float* in, float* left, float* right, int32_t 
         std::fill(right, right + frames, 0.0f);
         return;
     }
-    int32_t* graphIn = input->main;
-    const int32_t* graphOut = output->main;
+    // Most host blocks fit in one chunk: that case has a path of its own, without the loop's
+    // bookkeeping.
+    if (frames <= chunk) {
+        runHostChunk(in, left, right, frames);
+        return;
+    }
     for (int32_t pos = 0; pos < frames;) {
         const int32_t n = std::min(chunk, frames - pos);
-        if (in)
-            toGraph(in + pos, graphIn, n);
-        else
-            std::fill(graphIn, graphIn + n, 0);
-        runBlock(n);
-        // The chunk's input is already read: a host may pass one array as input and output.
-        fromGraph(graphOut, left + pos, right + pos, n);
+        runHostChunk(in ? in + pos : nullptr, left + pos, right + pos, n);
         pos += n;
     }
 }
