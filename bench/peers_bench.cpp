@@ -36,7 +36,18 @@ template <typename F> void runBlocks(benchmark::State& state, int64_t block, F&&
     torv_bench_count(state);
 }
 
-void BM_torv_module(benchmark::State& state) {
+// A mastered track clipped at full scale: noise four times too loud, cut at +-1, over a 100 Hz
+// square wave. Its edges drive the filter past full scale, where the effect saturates.
+std::vector<float> clippedInput(size_t n) {
+    std::vector<float> x = torv_bench_noise(n);
+    for (size_t i = 0; i < n; ++i) {
+        const float square = (i / 240) % 2 ? 0.5f : -0.5f;
+        x[i] = std::fmax(-1.0f, std::fmin(1.0f, 4.0f * x[i] + square));
+    }
+    return x;
+}
+
+void runModule(benchmark::State& state, const std::vector<float>& in) {
     const auto block = static_cast<VstInt32>(state.range(0));
     std::string error;
     StdoutMute mute;
@@ -51,13 +62,21 @@ void BM_torv_module(benchmark::State& state) {
     plugin->setBlockSize(block);
     plugin->resume();
     AEffect* e = plugin->effect();
-    std::vector<float> in = torv_bench_noise(torv_bench_block), left(in.size()), right(in.size());
+    std::vector<float> left(in.size()), right(in.size());
     runBlocks(state, block, [&](int64_t at) {
-        float* inputs[1] = {in.data() + at};
+        float* inputs[1] = {const_cast<float*>(in.data()) + at};
         float* outputs[2] = {left.data() + at, right.data() + at};
         e->processReplacing(e, inputs, outputs, block);
         benchmark::DoNotOptimize(left.data());
     });
+}
+
+void BM_torv_module(benchmark::State& state) {
+    runModule(state, torv_bench_noise(torv_bench_block));
+}
+
+void BM_torv_module_clipped(benchmark::State& state) {
+    runModule(state, clippedInput(torv_bench_block));
 }
 
 // Many instances, as in a session with a filter on every track: each iteration runs the next
@@ -178,6 +197,7 @@ void BM_floor_int32(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_torv_module)->Arg(1)->Arg(16)->Arg(512)->Apply(torv_bench_configure);
+BENCHMARK(BM_torv_module_clipped)->Arg(512)->Apply(torv_bench_configure);
 BENCHMARK(BM_torv_instances)->Arg(1)->Arg(16)->Arg(256)->Apply(torv_bench_configure);
 BENCHMARK(BM_iir1_highpass3)->Arg(1)->Arg(16)->Arg(512)->Apply(torv_bench_configure);
 BENCHMARK(BM_floor_int32)->Arg(1)->Arg(16)->Arg(512)->Apply(torv_bench_configure);
