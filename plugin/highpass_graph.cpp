@@ -99,6 +99,8 @@ inline int32_t toGraph(float x) {
     return static_cast<int32_t>(x * HighpassGraph::toFixed);
 }
 
+// Both block conversions go inline into each of runHost's two paths: the small blocks of
+// automated hosts pay for every call.
 [[gnu::always_inline]] inline void toGraph(const float* in, int32_t* out, int32_t n) {
 #if defined(__SSE2__)
     // Four at a time. The vector minimum and maximum make the same choices as the comparisons

@@ -38,6 +38,7 @@ template <size_t Offset> VX_KERN_INLINE int64_t plus(int64_t v, const VX_Kern_Hi
     return v + *reinterpret_cast<const int64_t*>(reinterpret_cast<const char*>(&k) + Offset);
 #endif
 }
+// In the step below, k being its record.
 #define VX_KERN_TIMES(v, field) times<offsetof(VX_Kern_Highpass3_Args, field)>(v, k)
 #define VX_KERN_PLUS(v, field) plus<offsetof(VX_Kern_Highpass3_Args, field)>(v, k)
 
@@ -45,7 +46,7 @@ template <size_t Offset> VX_KERN_INLINE int64_t plus(int64_t v, const VX_Kern_Hi
 VX_KERN_INLINE bool small(int64_t u, int64_t v) {
     const uint64_t biased =
         (static_cast<uint64_t>(u) + 0x40000000u) | (static_cast<uint64_t>(v) + 0x40000000u);
-    return (biased & 0xFFFFFFFF80000000u) == 0; // one test against a sign-extended immediate
+    return biased < 0x80000000u; // one comparison for both
 }
 
 // One step of the loop over the record's constants. Every product fits: |x| a, |x - x2| |c2|
@@ -82,6 +83,8 @@ struct Highpass3 {
         return z;
     }
 };
+#undef VX_KERN_TIMES
+#undef VX_KERN_PLUS
 
 } // namespace
 
