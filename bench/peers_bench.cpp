@@ -47,24 +47,33 @@ std::vector<float> clippedInput(size_t n) {
     return x;
 }
 
-void runModule(benchmark::State& state, const std::vector<float>& in) {
-    const auto block = static_cast<VstInt32>(state.range(0));
-    std::string error;
-    StdoutMute mute;
-    std::shared_ptr<Module> module = Module::load(TORV_MODULE, error);
+// An instance of the module, opened and resumed as a host starts one; null with the reason in
+// error.
+std::unique_ptr<Plugin> startedPlugin(const std::shared_ptr<Module>& module, VstInt32 block,
+                                      std::string& error) {
     std::unique_ptr<Plugin> plugin = module ? Plugin::create(module, error) : nullptr;
-    if (!plugin) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
+    if (!plugin) return nullptr;
     plugin->open();
     plugin->setSampleRate(sampleRate);
     plugin->setBlockSize(block);
     plugin->resume();
+    return plugin;
+}
+
+void runModule(benchmark::State& state, std::vector<float> in) {
+    const auto block = static_cast<VstInt32>(state.range(0));
+    std::string error;
+    StdoutMute mute;
+    std::shared_ptr<Module> module = Module::load(TORV_MODULE, error);
+    std::unique_ptr<Plugin> plugin = startedPlugin(module, block, error);
+    if (!plugin) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
     AEffect* e = plugin->effect();
     std::vector<float> left(in.size()), right(in.size());
     runBlocks(state, block, [&](int64_t at) {
-        float* inputs[1] = {const_cast<float*>(in.data()) + at};
+        float* inputs[1] = {in.data() + at};
         float* outputs[2] = {left.data() + at, right.data() + at};
         e->processReplacing(e, inputs, outputs, block);
         benchmark::DoNotOptimize(left.data());
@@ -94,15 +103,11 @@ void BM_torv_instances(benchmark::State& state) {
     };
     std::vector<Track> tracks(count);
     for (Track& t : tracks) {
-        t.plugin = module ? Plugin::create(module, error) : nullptr;
+        t.plugin = startedPlugin(module, block, error);
         if (!t.plugin) {
             state.SkipWithError(error.c_str());
             return;
         }
-        t.plugin->open();
-        t.plugin->setSampleRate(sampleRate);
-        t.plugin->setBlockSize(block);
-        t.plugin->resume();
         t.in = torv_bench_noise(torv_bench_block);
         t.left.resize(t.in.size());
         t.right.resize(t.in.size());
