@@ -47,25 +47,13 @@ std::vector<float> clippedInput(size_t n) {
     return x;
 }
 
-// An instance of the module, opened and resumed as a host starts one; null with the reason in
-// error.
-std::unique_ptr<Plugin> startedPlugin(const std::shared_ptr<Module>& module, VstInt32 block,
-                                      std::string& error) {
-    std::unique_ptr<Plugin> plugin = module ? Plugin::create(module, error) : nullptr;
-    if (!plugin) return nullptr;
-    plugin->open();
-    plugin->setSampleRate(sampleRate);
-    plugin->setBlockSize(block);
-    plugin->resume();
-    return plugin;
-}
-
 void runModule(benchmark::State& state, std::vector<float> in) {
     const auto block = static_cast<VstInt32>(state.range(0));
     std::string error;
     StdoutMute mute;
     std::shared_ptr<Module> module = Module::load(TORV_MODULE, error);
-    std::unique_ptr<Plugin> plugin = startedPlugin(module, block, error);
+    std::unique_ptr<Plugin> plugin =
+        module ? startEffect(module, sampleRate, block, error) : nullptr;
     if (!plugin) {
         state.SkipWithError(error.c_str());
         return;
@@ -103,7 +91,7 @@ void BM_torv_instances(benchmark::State& state) {
     };
     std::vector<Track> tracks(count);
     for (Track& t : tracks) {
-        t.plugin = startedPlugin(module, block, error);
+        t.plugin = module ? startEffect(module, sampleRate, block, error) : nullptr;
         if (!t.plugin) {
             state.SkipWithError(error.c_str());
             return;

@@ -38,10 +38,6 @@ std::string format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 #endif
 
-// A new effect, started as a host starts one: effOpen, sample rate, block size, resume.
-std::unique_ptr<Plugin> startEffect(const std::shared_ptr<Module>& module, double sampleRate,
-                                    int32_t blockSize, std::string& error);
-
 // Non-finite and subnormal samples and the peak of what an effect put out.
 struct SignalStats {
     size_t samples = 0;

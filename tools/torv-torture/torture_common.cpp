@@ -19,17 +19,6 @@ std::string format(const char* fmt, ...) {
     return text;
 }
 
-std::unique_ptr<Plugin> startEffect(const std::shared_ptr<Module>& module, double sampleRate,
-                                    int32_t blockSize, std::string& error) {
-    std::unique_ptr<Plugin> plugin = Plugin::create(module, error);
-    if (!plugin) return nullptr;
-    plugin->open();
-    plugin->setSampleRate(sampleRate);
-    plugin->setBlockSize(blockSize);
-    plugin->resume();
-    return plugin;
-}
-
 void SignalStats::add(const float* x, size_t n) {
     samples += n;
     for (size_t i = 0; i < n; ++i) {

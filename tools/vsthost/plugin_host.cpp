@@ -152,3 +152,14 @@ std::string Plugin::vendorString() {
 std::string Plugin::productString() {
     return queryText(effGetProductString, 0, kVstMaxProductStrLen).value;
 }
+
+std::unique_ptr<Plugin> startEffect(const std::shared_ptr<Module>& module, double sampleRate,
+                                    int32_t blockSize, std::string& error) {
+    std::unique_ptr<Plugin> plugin = Plugin::create(module, error);
+    if (!plugin) return nullptr;
+    plugin->open();
+    plugin->setSampleRate(sampleRate);
+    plugin->setBlockSize(blockSize);
+    plugin->resume();
+    return plugin;
+}

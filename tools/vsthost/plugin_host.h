@@ -76,5 +76,10 @@ private:
     bool closed_ = false;
 };
 
+// A new effect, started as a host starts one: effOpen, sample rate, block size, resume. Null
+// with the reason in error.
+std::unique_ptr<Plugin> startEffect(const std::shared_ptr<Module>& module, double sampleRate,
+                                    int32_t blockSize, std::string& error);
+
 // The version a VST 2.4 host reports to audioMasterVersion.
 constexpr VstIntPtr kHostVstVersion = 2400;
