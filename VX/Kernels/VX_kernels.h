@@ -68,9 +68,13 @@ extern const VX_Kern_Bapass VX_kern_bapass[VX_MODE_COUNT];
 struct VX_Kern_Highpass3_Args {
     uint32_t a = 0;                 // the one-pole's coefficient
     int32_t c0 = 0, c1 = 0, c2 = 0; // the section's
-    // The loop's constants, 64 bits wide: a, 2^32 - a, (a mod 2) 2^31, -c0, -c1 and c2.
+    // The loop's constants, 64 bits wide: a, 2^32 - a, (a mod 2) 2^31, -c0, -c1 and c2; for the
+    // x86-64 loop also 2^31 - c0 and 2^31 - c1 (one minus c in 1.31) and -c2, which it takes
+    // only while neither c0 nor c1 is -1 (folded): then every product with them fits.
     int64_t weightX = 0, weightB = int64_t{1} << 32, rounding = 0;
     int64_t negC0 = 0, negC1 = 0, wideC2 = 0;
+    int64_t oneMinusC0 = int64_t{1} << 31, oneMinusC1 = int64_t{1} << 31, negC2 = 0;
+    bool folded = true;
     int32_t* onepole = nullptr;                                         // the one-pole's state
     int32_t *x1 = nullptr, *x2 = nullptr, *y1 = nullptr, *y2 = nullptr; // the section's
 };

@@ -53,6 +53,7 @@ TEST_F(Fusion, KernelGivesTheBitsOfTheSeparateKernelsAlsoWhereTheySaturate) {
         {1500000000u, 2147483647, 2147483647, 900000000},
         {4294967295u, INT32_MAX, INT32_MIN, INT32_MAX},
         {1u, INT32_MIN, INT32_MAX, INT32_MIN},
+        {7u, INT32_MIN + 1, INT32_MIN + 1, -5}, // the largest constants the folded loop takes
     };
     for (const Set& s : sets) {
         SCOPED_TRACE(s.a);
