@@ -101,6 +101,25 @@ template <int Mode> void BM_kern_bapass(benchmark::State& state) {
     torv_bench_count(state);
 }
 
+// The fused third-order kernel: the one-pole above and the band-pass, in one pass.
+void BM_kern_highpass3(benchmark::State& state) {
+    Block k;
+    int32_t onepole = 0, x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    VX_Kern_Highpass3_Args args;
+    VX_kern_highpass3_coefficients(args, 535616699u, c0, c1, c2);
+    args.onepole = &onepole;
+    args.x1 = &x1;
+    args.x2 = &x2;
+    args.y1 = &y1;
+    args.y2 = &y2;
+    std::vector<int32_t> copy(n);
+    for (auto _ : state) {
+        VX_kern_highpass3(k.a.data(), k.out.data(), copy.data(), n, args);
+        benchmark::DoNotOptimize(k.out.data());
+    }
+    torv_bench_count(state);
+}
+
 void BM_kern_fade(benchmark::State& state) {
     Block k;
     for (auto _ : state) {
@@ -224,6 +243,7 @@ TORV_BENCHMARK(BM_kern_koef<VX_OPER_MUL>);
 TORV_BENCHMARK(BM_kern_koef<VX_OPER_DIV>);
 TORV_BENCHMARK(BM_kern_bapass<VX_MODE_SET>);
 TORV_BENCHMARK(BM_kern_bapass<VX_MODE_SUB>);
+TORV_BENCHMARK(BM_kern_highpass3);
 TORV_BENCHMARK(BM_kern_fade);
 TORV_BENCHMARK(BM_graph_third_order);
 TORV_BENCHMARK(BM_graph_third_order_floating);
