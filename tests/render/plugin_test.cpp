@@ -39,13 +39,8 @@ protected:
     // A new effect, started as a host starts one.
     std::unique_ptr<Plugin> start(double rate = 48000, int32_t block = 512) {
         std::string error;
-        auto p = Plugin::create(module, error);
+        auto p = startEffect(module, rate, block, error);
         EXPECT_TRUE(p) << error;
-        if (!p) return nullptr;
-        p->open();
-        p->setSampleRate(rate);
-        p->setBlockSize(block);
-        p->resume();
         return p;
     }
 
