@@ -50,12 +50,24 @@ static_assert(sizeof(VX_Shared<float>) == 4 && alignof(VX_Shared<float>) == 4);
 static_assert(sizeof(VX_Shared<bool>) == 1);
 static_assert(sizeof(VX_Shared<double>) == 8 && alignof(VX_Shared<double>) == alignof(double));
 
+// The sequence count of a published set, whatever its words: a reader that keeps the count it
+// took its set at tells an unchanged set by one load.
+class VX_Publication {
+public:
+    // The count of the newest set, odd while a write is under way. [any thread, without waiting]
+    uint32_t count() const noexcept { return sequence.load(std::memory_order_acquire); }
+
+protected:
+    VX_Publication() noexcept = default;
+    std::atomic<uint32_t> sequence{0};
+};
+
 // A set of words published as a whole, by a sequence count: a writer makes the count odd, writes
 // the words and makes it even again; a reader copies the words between two readings of the count
 // and takes the copy only when both readings are the same even number. Writers on several
 // threads take turns on the count. A reader never waits: while a write is under way it keeps
 // the set it had, which is the old one.
-template <typename T> class VX_Published {
+template <typename T> class VX_Published : public VX_Publication {
     static_assert(std::is_trivially_copyable_v<T> && sizeof(T) % 4 == 0);
     static constexpr size_t wordCount = sizeof(T) / 4;
 
@@ -135,6 +147,5 @@ private:
         for (size_t i = 0; i < wordCount; ++i) words[i].store(raw[i], std::memory_order_relaxed);
     }
 
-    std::atomic<uint32_t> sequence{0};
     std::atomic<uint32_t> words[wordCount];
 };

@@ -100,6 +100,12 @@ void VX_Application::destroy() {
 
 // ---- The graph -------------------------------------------------------------------------------
 
+void VX_Application::silence(float** outputs, int32_t frames) {
+    if (!outputs[0] || !outputs[1] || frames <= 0) return;
+    std::fill(outputs[0], outputs[0] + frames, 0.0f);
+    std::fill(outputs[1], outputs[1] + frames, 0.0f);
+}
+
 void VX_Application::clearGraph() {
     if (graph) graph->clear();
 }

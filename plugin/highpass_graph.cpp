@@ -103,16 +103,17 @@ inline int32_t toGraph(float x) {
 // automated hosts pay for every call.
 [[gnu::always_inline]] inline void toGraph(const float* in, int32_t* out, int32_t n) {
 #if defined(__SSE2__)
-    // Four at a time. The vector minimum and maximum make the same choices as the comparisons
-    // above, NaN included (min(a, b) is a < b ? a : b); written out, since a compiler that
-    // keeps comparisons from trapping would rather branch on each sample.
+    // Four at a time. The vector maximum and minimum make the same choices as the comparisons
+    // above, NaN included (max(a, b) is a > b ? a : b, so NaN goes to -1 first, and the sample
+    // itself is the first operand of both: no copy); written out, since a compiler that keeps
+    // comparisons from trapping would rather branch on each sample.
     const __m128 one = _mm_set1_ps(1.0f), minusOne = _mm_set1_ps(-1.0f);
     const __m128 scale = _mm_set1_ps(HighpassGraph::toFixed);
     const int32_t whole = n & ~3;
     for (int32_t k = 0; k < whole; k += 4) {
         __m128 x = _mm_loadu_ps(in + k);
-        x = _mm_min_ps(one, x);
         x = _mm_max_ps(x, minusOne);
+        x = _mm_min_ps(x, one);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
                          _mm_cvttps_epi32(_mm_mul_ps(x, scale)));
     }
@@ -184,17 +185,22 @@ inline void HighpassGraph::runHostChunk(const float* in, float* left, float* rig
 }
 
 void HighpassGraph::runHost(const float* in, float* left, float* right, int32_t frames) {
+    // Nearly every host block: the chunk length is known since the last change of settings
+    // and the block fits in one chunk. It has the shortest path, one test of each.
+    if (chunkKnown && frames > 0 && frames <= knownChunk && left && right &&
+        VX_settings_changes.load(std::memory_order_acquire) == chunkSettings) {
+        runHostChunk(in, left, right, frames);
+        return;
+    }
+    runHostOtherwise(in, left, right, frames);
+}
+
+void HighpassGraph::runHostOtherwise(const float* in, float* left, float* right, int32_t frames) {
     if (!left || !right || frames <= 0) return;
     const int32_t chunk = chunkLength();
     if (chunk <= 0) {
         std::fill(left, left + frames, 0.0f);
         std::fill(right, right + frames, 0.0f);
-        return;
-    }
-    // Most host blocks fit in one chunk: that case has a path of its own, without the loop's
-    // bookkeeping.
-    if (frames <= chunk) {
-        runHostChunk(in, left, right, frames);
         return;
     }
     for (int32_t pos = 0; pos < frames;) {

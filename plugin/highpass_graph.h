@@ -66,6 +66,9 @@ public:
 private:
     // One chunk of a host block: n samples, at most the chunk length. [audio thread]
     void runHostChunk(const float* in, float* left, float* right, int32_t n);
+    // A host block after a change of settings, longer than a chunk or with nothing to run.
+    [[gnu::noinline]] void runHostOtherwise(const float* in, float* left, float* right,
+                                            int32_t frames);
     // The longest chunk the buffers hold, 0 without a graph to run: worked out again only when
     // a setting changed (the count of VX_settings_changes), not each block. [audio thread]
     int32_t chunkLength();

@@ -35,6 +35,7 @@ void VX_Node_Fusion::recognise(VX_Chain& nodes, uint32_t settings) {
     recognisedChanges = nodes.changes;
     recognisedSettings = settings;
     bypass = outputCopy = nullptr;
+    constantsTaken = false;
     if (nodes.count != 4) return;
     VX_Effect* e[4];
     VX_Chain_Item* item = nodes.first();
@@ -62,7 +63,7 @@ void VX_Node_Fusion::recognise(VX_Chain& nodes, uint32_t settings) {
     if (a->requested != w->requested || w->requested != b->requested) return;
     if (a->requested == -1) {
         if (!a->followed || a->followed != w->followed || w->followed != b->followed) return;
-        lengthFrom = a->followed;
+        lengthFrom = &a->followed->blockLength;
         length = std::min({a->count, w->count, b->count});
     } else {
         lengthFrom = nullptr;
@@ -76,6 +77,8 @@ void VX_Node_Fusion::recognise(VX_Chain& nodes, uint32_t settings) {
     bypass = first;
     highpass = second;
     bandpass = third;
+    highpassCoefficient = &second->coefficient;
+    bandpassCoefficients = &third->coefficients;
     kernel.onepole = &second->state;
     kernel.x1 = &third->x1;
     kernel.x2 = &third->x2;
@@ -104,18 +107,18 @@ bool VX_Node_Fusion::steadyBlock() {
 }
 
 bool VX_Node_Fusion::runHighpass3() {
-    int32_t n = length;
-    if (lengthFrom) {
-        n = lengthFrom->blockLength;
-        if (n <= 0 || n > length) return false;
-    }
+    const int32_t n = blockLength();
+    if (n <= 0) return false;
 
     if (filtering) {
+        highpassSeen = highpassCoefficient->count();
+        bandpassSeen = bandpassCoefficients->count();
         const uint32_t a = highpass->takeBlockCoefficient();
         const VX_Effect_Bapass::Coefficients& set = bandpass->takeBlockSet();
         // The kernel's constants are worked out again only when the coefficients change.
         if (a != kernel.a || set.c0 != kernel.c0 || set.c1 != kernel.c1 || set.c2 != kernel.c2)
             VX_kern_highpass3_coefficients(kernel, a, set.c0, set.c1, set.c2);
+        constantsTaken = true;
         VX_kern_highpass3(in, work, out, n, kernel);
     } else {
         std::memcpy(work, in, sizeof(int32_t) * static_cast<size_t>(n));

@@ -14,6 +14,7 @@
 
 #include "VX/Kernels/VX_kernels.h"
 #include "VX/VX_Chain.h"
+#include "VX/VX_Shared.h"
 #include "VX/VX_cmd.h"
 
 #include <cstdint>
@@ -21,7 +22,6 @@
 class VX_Effect_Bapass;
 class VX_Effect_Copy;
 class VX_Effect_Hipass;
-class VX_Soundpipe;
 
 class VX_Node_Fusion {
 public:
@@ -29,9 +29,18 @@ public:
     // false when the nodes must run it. [audio thread]
     bool run(VX_Chain& nodes) {
         const uint32_t settings = VX_settings_changes.load(std::memory_order_acquire);
-        if (nodes.changes == recognisedChanges && settings == recognisedSettings && steadyFound)
-            return runHighpass3();
-        return runAfterChange(nodes, settings);
+        if (nodes.changes != recognisedChanges || settings != recognisedSettings || !steadyFound)
+            return runAfterChange(nodes, settings);
+        // Nearly every block filters with the coefficients of the block before: that one runs
+        // here, inline, in the small blocks of automated hosts as much as in long ones.
+        if (constantsTaken && highpassCoefficient->count() == highpassSeen &&
+            bandpassCoefficients->count() == bandpassSeen) {
+            const int32_t n = blockLength();
+            if (n <= 0) return false;
+            VX_kern_highpass3(in, work, out, n, kernel);
+            return true;
+        }
+        return runHighpass3();
     }
 
 private:
@@ -42,7 +51,13 @@ private:
     void recognise(VX_Chain& nodes, uint32_t settings);
     // Whether no node switches in this block and which form runs (filtering or copying).
     bool steadyBlock();
+    // The block with the newest coefficients, or copying. [audio thread]
     bool runHighpass3();
+    // This block's length, 0 when it is longer than the buffers or none.
+    int32_t blockLength() const {
+        const int32_t n = lengthFrom ? lengthFrom->load() : length;
+        return n > 0 && n <= length ? n : 0;
+    }
 
     uint32_t recognisedChanges = UINT32_MAX; // the chain's change count when last recognised
     uint32_t recognisedSettings = 0;         // the settings' change count then
@@ -57,9 +72,19 @@ private:
     const int32_t* in = nullptr; // the three buffers' arrays
     int32_t* work = nullptr;
     int32_t* out = nullptr;
-    // The block's length: that of this soundpipe, up to `length`; without one, `length` itself.
-    const VX_Soundpipe* lengthFrom = nullptr;
+    // The block's length: that of the soundpipe the buffers follow, up to `length`; without
+    // one, `length` itself.
+    const VX_Shared<int32_t>* lengthFrom = nullptr;
     int32_t length = 0;
+    // The filters' coefficients as published, and the counts of the sets the kernel's
+    // constants were last worked out from (read before the sets are taken: a set published
+    // meanwhile only costs one more look); valid once a block filtered since the chain was
+    // last recognised.
+    const VX_Publication* highpassCoefficient = nullptr;
+    const VX_Publication* bandpassCoefficients = nullptr;
+    uint32_t highpassSeen = 0;
+    uint32_t bandpassSeen = 0;
+    bool constantsTaken = false;
     // The kernel's states (set when recognised) and coefficients (written when they change).
     VX_Kern_Highpass3_Args kernel{};
 };

@@ -158,6 +158,30 @@ TEST_F(Fusion, HostBlocksFollowBuffersGivenNewStorageBetweenThem) {
     EXPECT_NE(left[0][299], 0.0f);
 }
 
+TEST_F(Fusion, BlocksTakeCoefficientsPublishedBeforeTheCommandCounts) {
+    // A command publishes a filter's coefficients first and counts as a change of settings
+    // after: a block in between runs with the new set, as the nodes do.
+    HighpassGraph fused(64), reference(64);
+    reference.soundpipe->fuse = false;
+    const std::vector<int32_t> x = harshInput(64 * 40, 5);
+    for (HighpassGraph* g : {&fused, &reference}) {
+        g->setClock(48000);
+        g->setCutoff(1000.0);
+    }
+    for (int block = 0; block < 40; ++block) {
+        if (block % 4 == 3) {
+            for (HighpassGraph* g : {&fused, &reference}) {
+                g->highpass->frequency = 300 + 97 * block;
+                g->highpass->updateCoefficient();
+                g->bandpass->frequency = static_cast<float>(300 + 97 * block);
+                g->bandpass->updateCoefficients();
+            }
+        }
+        const std::vector<int32_t> in(x.begin() + block * 64, x.begin() + (block + 1) * 64);
+        ASSERT_EQ(fused.run(in), reference.run(in)) << "block " << block;
+    }
+}
+
 TEST_F(Fusion, RunsOnlyTheChainItKnowsInTheBlocksItCanTake) {
     HighpassGraph g(64);
     g.setClock(48000);
