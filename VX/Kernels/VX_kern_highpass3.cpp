@@ -309,6 +309,33 @@ void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32
     k.folded = c0 != INT32_MIN && c1 != INT32_MIN;
 }
 
+namespace {
+
+using Highpass3Loop = void (*)(const int32_t*, int32_t*, int32_t*, int,
+                               const VX_Kern_Highpass3_Args&, int64_t&, int64_t&, int64_t&,
+                               int64_t&, int64_t&);
+
+// One of the loops with the state taken into registers before and put back after. Each loop
+// has a function of its own, so that neither shapes the other's registers.
+template <Highpass3Loop Loop>
+[[gnu::noinline]] void runLoop(const int32_t* src, int32_t* dst, int32_t* copy, int n,
+                               const VX_Kern_Highpass3_Args& k) {
+    int64_t b = *k.onepole;
+    int64_t x1 = *k.x1, x2 = *k.x2;
+    int64_t z1 = -int64_t{*k.y1}, z2 = -int64_t{*k.y2};
+    Loop(src, dst, copy, n, k, b, x1, x2, z1, z2);
+    // The state's addresses are read again rather than held through the loop, which has no
+    // register to spare for them.
+    asm("" ::: "memory");
+    *k.onepole = static_cast<int32_t>(b);
+    *k.x1 = static_cast<int32_t>(x1);
+    *k.x2 = static_cast<int32_t>(x2);
+    *k.y1 = static_cast<int32_t>(-z1);
+    *k.y2 = static_cast<int32_t>(-z2);
+}
+
+} // namespace
+
 // The two recursions share nothing but the input sample, so in one loop their latencies
 // overlap instead of adding up. Each result has the bits of the separate kernels (the one-pole
 // high-pass of VX_kern_hipass1, the section of VX_kern_bapass and their difference saturated as
@@ -330,21 +357,8 @@ void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32
 //   other targets and the two coefficients that loop cannot take.
 void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n,
                        const VX_Kern_Highpass3_Args& k) {
-    int64_t b = *k.onepole;
-    int64_t x1 = *k.x1, x2 = *k.x2;
-    int64_t z1 = -int64_t{*k.y1}, z2 = -int64_t{*k.y2};
 #if defined(__x86_64__)
-    if (k.folded && n > 0)
-        sixStepLoop(src, dst, copy, n, k, b, x1, x2, z1, z2);
-    else
+    if (k.folded && n > 0) return runLoop<sixStepLoop>(src, dst, copy, n, k);
 #endif
-        pairLoop(src, dst, copy, n, k, b, x1, x2, z1, z2);
-    // The state's addresses are read again rather than held through the loop, which has no
-    // register to spare for them.
-    asm("" ::: "memory");
-    *k.onepole = static_cast<int32_t>(b);
-    *k.x1 = static_cast<int32_t>(x1);
-    *k.x2 = static_cast<int32_t>(x2);
-    *k.y1 = static_cast<int32_t>(-z1);
-    *k.y2 = static_cast<int32_t>(-z2);
+    runLoop<pairLoop>(src, dst, copy, n, k);
 }
