@@ -71,13 +71,10 @@ const char* VX_Win_Win32::className() {
     return frameClass.name;
 }
 
-VX_Win_Win32::VX_Win_Win32(int32_t w, int32_t h) : VX_Win(w, h) {
-    paintMutex = CreateMutexA(nullptr, FALSE, nullptr);
-}
+VX_Win_Win32::VX_Win_Win32(int32_t w, int32_t h) : VX_Win(w, h) {}
 
 VX_Win_Win32::~VX_Win_Win32() {
     if (parent) hwnd(nullptr);
-    if (paintMutex) CloseHandle(paintMutex);
 }
 
 HWND VX_Win_Win32::hwnd(HWND newParent) {
@@ -135,14 +132,32 @@ void VX_Win_Win32::redraw(const VX_Rect& r) {
     ReleaseDC(w, dc);
 }
 
+bool VX_Win_Win32::lockPaint() {
+    const DWORD self = GetCurrentThreadId();
+    DWORD holder = 0;
+    if (painter.compare_exchange_strong(holder, self, std::memory_order_acquire)) return true;
+    if (holder == self) return false;
+    // Held by another thread: rare enough that looking again each millisecond is cheap.
+    const ULONGLONG deadline = GetTickCount64() + paintWaitMs;
+    do {
+        Sleep(1);
+        holder = 0;
+        if (painter.compare_exchange_strong(holder, self, std::memory_order_acquire)) return true;
+    } while (GetTickCount64() < deadline);
+    return false;
+}
+
+void VX_Win_Win32::unlockPaint() {
+    painter.store(0, std::memory_order_release);
+}
+
 void VX_Win_Win32::paint(HDC target, const VX_Rect& r) {
-    const DWORD got = WaitForSingleObject(paintMutex, paintWaitMs);
-    if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) return; // the next paint covers it
+    if (!lockPaint()) return; // the next paint covers it
     if (back.memDC) {
         Blit blit{target, back.memDC};
         composite(r, blitCell, &blit);
     }
-    ReleaseMutex(paintMutex);
+    unlockPaint();
 }
 
 LRESULT CALLBACK VX_Win_Win32::windowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {

@@ -5,7 +5,7 @@
 // Threads: the thread that shows the window (hwnd) is its own thread. A redraw asked for there
 // paints at once; a redraw asked for on any other thread only invalidates the rectangle, and
 // the window's thread paints it on WM_PAINT. So no other thread ever calls GDI or waits for the
-// paint mutex: a host's audio or automation thread is never held up by painting.
+// paint lock: a host's audio or automation thread is never held up by painting.
 #pragma once
 
 #include "VX/Win/VX_Win.h"
@@ -24,7 +24,6 @@ public:
     HWND parent = nullptr;
     std::atomic<HWND> own{nullptr};
     int leaveArmed = 0;
-    HANDLE paintMutex;
     std::atomic<DWORD> ownThread{0}; // the thread that created the child window
 
     // Shows the window as a child of `parent`, or hides it (null); returns the parent now in
@@ -33,15 +32,27 @@ public:
 
     void redraw(const VX_Rect& r) override;
 
-    // Composites `r` and blits it to `target` cell by cell, under the paint mutex; gives up
+    // Composites `r` and blits it to `target` cell by cell, under the paint lock; gives up
     // after waiting paintWaitMs for it. [ui thread]
     void paint(HDC target, const VX_Rect& r);
+
+    // The paint lock, which serialises everything that uses the back buffer, the scratch
+    // buffer and the memory DC. lockPaint waits at most paintWaitMs for another thread; a
+    // thread that holds the lock already gets false at once (a paint inside a paint would
+    // composite over the one under way). unlockPaint is for the thread that holds it.
+    bool lockPaint();
+    void unlockPaint();
 
     // The name of this module's window class: "VXFRAMEx" and the module handle's 8 hex digits
     // once registered, "VXFRAME" before.
     static const char* className();
 
 private:
+    // The thread that holds the paint lock, 0 when free. Not a kernel mutex: only the window's
+    // own thread paints, so the lock is all but never contended, and a kernel mutex costs two
+    // system calls a paint (under Wine two trips to its server, some 70 us, most of a knob step).
+    std::atomic<DWORD> painter{0};
+
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(HWND self, UINT message, WPARAM w, LPARAM l);
 };

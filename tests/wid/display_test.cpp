@@ -224,6 +224,40 @@ TEST_F(WidgetWindow, ForeignThreadValuesOnlyInvalidateAndTheWindowThreadPaintsTh
                 gdiCounts.onWindowThread.load());
 }
 
+TEST_F(WidgetWindow, PaintingWaitsForAnotherThreadUpToASecondAndNeverPaintsInsideAPaint) {
+    ASSERT_TRUE(win.lockPaint());
+    EXPECT_FALSE(win.lockPaint()) << "a paint inside a paint";
+    win.unlockPaint();
+
+    std::atomic<int> step{0};
+    std::thread other([&] {
+        win.lockPaint();
+        step = 1;
+        Sleep(300);
+        win.unlockPaint();
+        while (step != 2) Sleep(1);
+        win.lockPaint();
+        step = 3;
+        Sleep(1500);
+        win.unlockPaint();
+    });
+    while (step != 1) Sleep(1);
+    // Held for a moment: the knob's repaint waits and then reaches the screen.
+    VX_cmd("VX_Wid_Knob %o -val %f", knob, 5000.0);
+    expectScreenShows(expected(), "lock");
+
+    step = 2;
+    while (step != 3) Sleep(1);
+    const DWORD started = GetTickCount();
+    EXPECT_FALSE(win.lockPaint()) << "held for longer than the wait";
+    const DWORD waited = GetTickCount() - started;
+    EXPECT_GE(waited, VX_Win_Win32::paintWaitMs - 20); // the tick's own granularity
+    EXPECT_LT(waited, 1450u);
+    other.join();
+    EXPECT_TRUE(win.lockPaint());
+    win.unlockPaint();
+}
+
 // Two copies of a module that holds the framework, loaded side by side as a host may load two
 // plug-ins built from it.
 TEST(WidgetWindowModules, EachLoadedModuleRegistersItsOwnWindowClass) {
