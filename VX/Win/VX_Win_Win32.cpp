@@ -2,6 +2,7 @@
 
 #include "VX/VX_module_win32.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -65,6 +66,18 @@ void blitCell(void* context, const VX_Rect& s, int32_t cellLeft, int32_t cellTop
            SRCCOPY);
 }
 
+uint64_t packArea(const VX_Rect& r) {
+    return uint64_t(uint16_t(r.left)) | uint64_t(uint16_t(r.top)) << 16 |
+           uint64_t(uint16_t(r.right)) << 32 | uint64_t(uint16_t(r.bottom)) << 48;
+}
+
+VX_Rect unpackArea(uint64_t a) {
+    return {int32_t(a & 0xFFFF),
+            int32_t(a >> 16 & 0xFFFF),
+            int32_t(a >> 32 & 0xFFFF),
+            int32_t(a >> 48)};
+}
+
 } // namespace
 
 const char* VX_Win_Win32::className() {
@@ -83,6 +96,7 @@ HWND VX_Win_Win32::hwnd(HWND newParent) {
     if (parent) {
         HWND old = own.exchange(nullptr);
         if (old) DestroyWindow(old);
+        askedElsewhere = 0; // nothing left to paint it
         if (back.memDC) DeleteDC(back.memDC);
         back.memDC = nullptr;
         ownThread = 0;
@@ -113,17 +127,47 @@ HWND VX_Win_Win32::hwnd(HWND newParent) {
     ReleaseDC(created, dc);
     if (back.memDC) SelectObject(back.memDC, back.bitmap);
     ownThread = GetCurrentThreadId();
+    askedElsewhere = 0;
     own = created;
     return parent;
+}
+
+bool VX_Win_Win32::askElsewhere(const VX_Rect& r) {
+    // Within the window, so that every side fits in 16 bits.
+    const VX_Rect area = r.intersect(bounds());
+    if (area.empty()) return false;
+    uint64_t was = askedElsewhere.load(std::memory_order_relaxed);
+    for (;;) {
+        VX_Rect grown = area;
+        if (was != 0) {
+            const VX_Rect a = unpackArea(was);
+            grown = {std::min(a.left, area.left),
+                     std::min(a.top, area.top),
+                     std::max(a.right, area.right),
+                     std::max(a.bottom, area.bottom)};
+        }
+        // Release: the widget's new state is seen by the thread that takes the area.
+        if (askedElsewhere.compare_exchange_weak(
+                was, packArea(grown), std::memory_order_release, std::memory_order_relaxed))
+            return was == 0;
+    }
+}
+
+VX_Rect VX_Win_Win32::takeAskedElsewhere() {
+    const uint64_t a = askedElsewhere.exchange(0, std::memory_order_acquire);
+    return a != 0 ? unpackArea(a) : VX_Rect{0, 0, 0, 0};
 }
 
 void VX_Win_Win32::redraw(const VX_Rect& r) {
     HWND w = own.load();
     if (!w) return;
     if (GetCurrentThreadId() != ownThread.load()) {
-        // Another thread: the window's thread paints this on WM_PAINT.
-        RECT rc{r.left, r.top, r.right, r.bottom};
-        InvalidateRect(w, &rc, FALSE);
+        // Another thread: the window's thread paints this on WM_PAINT. A window that is gone
+        // meanwhile takes nothing, so the next redraw asks again.
+        if (askElsewhere(r)) {
+            RECT rc{r.left, r.top, r.right, r.bottom};
+            if (!InvalidateRect(w, &rc, FALSE)) askedElsewhere = 0;
+        }
         return;
     }
     HDC dc = GetDC(w);
@@ -174,8 +218,14 @@ LRESULT VX_Win_Win32::handle(HWND self, UINT message, WPARAM w, LPARAM l) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(self, &ps);
-        if (dc) paint(dc, {ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
+        // Taken once the update region is validated: a redraw asked for after this asks for
+        // another WM_PAINT, one asked for before is painted now.
+        const VX_Rect asked = takeAskedElsewhere();
+        const VX_Rect update{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
+        if (dc) paint(dc, update);
         EndPaint(self, &ps);
+        // The paint DC reaches only the update region, which holds the first of those redraws.
+        if (!asked.empty() && asked.intersect(update) != asked) redraw(asked);
         return 0;
     }
     case WM_ERASEBKGND:

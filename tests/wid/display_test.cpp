@@ -224,6 +224,23 @@ TEST_F(WidgetWindow, ForeignThreadValuesOnlyInvalidateAndTheWindowThreadPaintsTh
                 gdiCounts.onWindowThread.load());
 }
 
+TEST_F(WidgetWindow, RedrawsElsewhereBetweenTwoPaintsInvalidateOnceAndAllReachTheScreen) {
+    pumpUntil(nullptr, 100);
+    gdiCounts.reset();
+    // The window's thread takes no message meanwhile: the knob's first value asks for the
+    // WM_PAINT, the rest and the button (outside that rectangle) only grow what it paints.
+    std::thread([&] {
+        for (int k = 0; k < 100; ++k) VX_cmd("VX_Wid_Knob %o -val %f", knob, 20.0 + 97.0 * k);
+        VX_cmd("VX_Wid_Butt %o -val 1", button);
+    }).join();
+    EXPECT_EQ(gdiCounts.invalidations.load(), 1);
+    expectScreenShows(expected(), "elsewhere");
+    // Once painted, the next redraw elsewhere asks again.
+    std::thread([&] { VX_cmd("VX_Wid_Knob %o -val %f", knob, 700.0); }).join();
+    EXPECT_EQ(gdiCounts.invalidations.load(), 2);
+    expectScreenShows(expected(), "elsewhere_again");
+}
+
 TEST_F(WidgetWindow, PaintingWaitsForAnotherThreadUpToASecondAndNeverPaintsInsideAPaint) {
     ASSERT_TRUE(win.lockPaint());
     EXPECT_FALSE(win.lockPaint()) << "a paint inside a paint";
