@@ -32,6 +32,16 @@ VX_Soundpipe::~VX_Soundpipe() {
     VX_settings_changed(); // buffers that followed it follow nothing now
 }
 
+void VX_Soundpipe::setFused(bool on) {
+    fusion.enabled = on;
+    VX_settings_changed();
+}
+
+int VX_Soundpipe::processOtherwise() {
+    if (fusion.runOtherwise(nodes)) return 0;
+    return processNodes();
+}
+
 int VX_Soundpipe::processNodes() {
     for (VX_Chain_Item* i = buffers.first(); !buffers.isEnd(i); i = i->next)
         static_cast<VX_Buffer*>(i->data)->fadeState = 0;

@@ -26,15 +26,16 @@ public:
     VX_Effect* insertionPoint = nullptr; // new nodes go before it; null: at the end
     VX_Chain buffers;                    // creation order
     VX_Chain followers;                  // buffers whose length follows this block length
-    // Runs a chain that has a fused form in one pass (the same bits); off: always node by node,
-    // which the tests compare the fused form with.
-    VX_Shared<bool> fuse{true};
+    // Runs a chain that has a fused form in one pass (the same bits), as it does from the
+    // start; off: always node by node, which the tests compare the fused form with. Counts as
+    // a change of settings, which is when the chain is looked at again.
+    void setFused(bool on);
 
     // Runs one block. Allocates nothing and takes no lock. [audio thread]
-    int process() {
+    [[gnu::always_inline]] int process() {
         // A fused block crossfades nothing, so the buffers' fade states are only for the nodes.
-        if (fuse && fusion.run(nodes)) return 0;
-        return processNodes();
+        if (fusion.runQuick(nodes)) return 0;
+        return processOtherwise();
     }
     // Zeroes every buffer's main array and resets every node's signal state.
     void clear();
@@ -43,6 +44,8 @@ public:
     static VX_Thread_Word<VX_Soundpipe*> current;
 
 private:
+    // A block the fusion's quick path did not take: out of line, with nothing to pass.
+    [[gnu::noinline]] int processOtherwise();
     int processNodes();
 
     VX_Node_Fusion fusion; // [audio thread]

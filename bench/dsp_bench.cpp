@@ -104,14 +104,12 @@ template <int Mode> void BM_kern_bapass(benchmark::State& state) {
 // The fused third-order kernel: the one-pole above and the band-pass, in one pass.
 void BM_kern_highpass3(benchmark::State& state) {
     Block k;
-    int32_t onepole = 0, x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    int32_t onepole = 0;
+    VX_Kern_Twopole_State section;
     VX_Kern_Highpass3_Args args;
     VX_kern_highpass3_coefficients(args, 535616699u, c0, c1, c2);
     args.onepole = &onepole;
-    args.x1 = &x1;
-    args.x2 = &x2;
-    args.y1 = &y1;
-    args.y2 = &y2;
+    args.section = &section;
     std::vector<int32_t> copy(n);
     for (auto _ : state) {
         VX_kern_highpass3(k.a.data(), k.out.data(), copy.data(), n, args);

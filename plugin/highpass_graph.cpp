@@ -62,12 +62,6 @@ inline int32_t HighpassGraph::chunkLength() {
     return knownChunk;
 }
 
-void HighpassGraph::runBlock(int32_t n) {
-    // Only the block length changes here: a shared word, which the buffers' users read.
-    soundpipe->blockLength = n;
-    soundpipe->process();
-}
-
 void HighpassGraph::run(const int32_t* in, int32_t* out, size_t n) {
     const int32_t chunk = chunkLength();
     if (chunk <= 0) {
@@ -99,8 +93,8 @@ inline int32_t toGraph(float x) {
     return static_cast<int32_t>(x * HighpassGraph::toFixed);
 }
 
-// Both block conversions go inline into each of runHost's two paths: the small blocks of
-// automated hosts pay for every call.
+// Both block conversions go inline into runHostChunk: the small blocks of automated hosts
+// pay for every call.
 [[gnu::always_inline]] inline void toGraph(const float* in, int32_t* out, int32_t n) {
 #if defined(__SSE2__)
     // Four at a time. The vector maximum and minimum make the same choices as the comparisons
@@ -119,19 +113,13 @@ inline int32_t toGraph(float x) {
     }
     // At most three left, written out: a loop here would be vectorised again, with a set-up
     // that costs more than the samples in the small blocks hosts give at automation points.
-    // Hosts' blocks are mostly multiples of four, which skip this with one test.
-    if (n & 3) {
+    // Hosts' blocks are mostly multiples of four, which skip this with one test (a switch
+    // would become a chain of comparisons that those blocks go through too).
+    if (const int32_t rest = n & 3) {
         const int32_t k = whole;
-        switch (n & 3) {
-        case 3:
-            out[k + 2] = toGraph(in[k + 2]);
-            [[fallthrough]];
-        case 2:
-            out[k + 1] = toGraph(in[k + 1]);
-            [[fallthrough]];
-        case 1:
-            out[k] = toGraph(in[k]);
-        }
+        out[k] = toGraph(in[k]);
+        if (rest > 1) out[k + 1] = toGraph(in[k + 1]);
+        if (rest > 2) out[k + 2] = toGraph(in[k + 2]);
     }
 #else
     for (int32_t k = 0; k < n; ++k) out[k] = toGraph(in[k]);
@@ -154,18 +142,11 @@ inline float fromGraph(int32_t x) {
         _mm_storeu_ps(left + k, y);
         _mm_storeu_ps(right + k, y);
     }
-    if (n & 3) {
+    if (const int32_t rest = n & 3) {
         const int32_t k = whole;
-        switch (n & 3) {
-        case 3:
-            left[k + 2] = right[k + 2] = fromGraph(in[k + 2]);
-            [[fallthrough]];
-        case 2:
-            left[k + 1] = right[k + 1] = fromGraph(in[k + 1]);
-            [[fallthrough]];
-        case 1:
-            left[k] = right[k] = fromGraph(in[k]);
-        }
+        left[k] = right[k] = fromGraph(in[k]);
+        if (rest > 1) left[k + 1] = right[k + 1] = fromGraph(in[k + 1]);
+        if (rest > 2) left[k + 2] = right[k + 2] = fromGraph(in[k + 2]);
     }
 #else
     for (int32_t k = 0; k < n; ++k) left[k] = right[k] = fromGraph(in[k]);
@@ -174,25 +155,17 @@ inline float fromGraph(int32_t x) {
 
 } // namespace
 
-inline void HighpassGraph::runHostChunk(const float* in, float* left, float* right, int32_t n) {
+void HighpassGraph::runHostChunk(const float* in, float* left, float* right, int32_t n) {
     if (in)
         toGraph(in, input->main, n);
     else
         std::fill(input->main, input->main + n, 0);
     runBlock(n);
+    // Only n is kept through the block; what the conversion works out of it is worked out
+    // again (g++ would keep each in a register of its own, saved and restored each call).
+    asm("" : "+r"(n));
     // The chunk's input is already read: a host may pass one array as input and output.
     fromGraph(output->main, left, right, n);
-}
-
-void HighpassGraph::runHost(const float* in, float* left, float* right, int32_t frames) {
-    // Nearly every host block: the chunk length is known since the last change of settings
-    // and the block fits in one chunk. It has the shortest path, one test of each.
-    if (chunkKnown && frames > 0 && frames <= knownChunk && left && right &&
-        VX_settings_changes.load(std::memory_order_acquire) == chunkSettings) {
-        runHostChunk(in, left, right, frames);
-        return;
-    }
-    runHostOtherwise(in, left, right, frames);
 }
 
 void HighpassGraph::runHostOtherwise(const float* in, float* left, float* right, int32_t frames) {

@@ -14,6 +14,7 @@
 
 #include "VX/VX.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -48,10 +49,24 @@ public:
     // The host's floats, as the plug-in takes them: the input (null: silence) clipped to
     // [-1, 1] (NaN to -1) and scaled by 2^30, the output scaled by 2^-30 into both channels.
     // The input may be the same array as an output. Without a graph the outputs get silence.
-    // [audio thread]
-    void runHost(const float* in, float* left, float* right, int32_t frames);
+    // Inline, as the small blocks of automated hosts pay for each call level. [audio thread]
+    void runHost(const float* in, float* left, float* right, int32_t frames) {
+        // Nearly every host block: the chunk length is known since the last change of settings
+        // and the block fits in one chunk. It has the shortest path, one test of each
+        // (knownChunk is 0 until it is known, and frames in [1, knownChunk] is one unsigned
+        // comparison).
+        if (static_cast<uint32_t>(frames) - 1u < static_cast<uint32_t>(knownChunk) && left &&
+            right && VX_settings_changes.load(std::memory_order_acquire) == chunkSettings)
+            runHostChunk(in, left, right, frames);
+        else
+            runHostOtherwise(in, left, right, frames);
+    }
     // One block of n samples already in buf_i; the result in buf_o. [audio thread]
-    void runBlock(int32_t n);
+    [[gnu::always_inline]] void runBlock(int32_t n) {
+        // Only the block length changes here: a shared word, which the buffers' users read.
+        soundpipe->blockLength = n;
+        soundpipe->process();
+    }
 
     const int32_t blockLength;
     VX_Soundpipe* soundpipe = nullptr;
@@ -65,7 +80,7 @@ public:
 
 private:
     // One chunk of a host block: n samples, at most the chunk length. [audio thread]
-    void runHostChunk(const float* in, float* left, float* right, int32_t n);
+    [[gnu::noinline]] void runHostChunk(const float* in, float* left, float* right, int32_t n);
     // A host block after a change of settings, longer than a chunk or with nothing to run.
     [[gnu::noinline]] void runHostOtherwise(const float* in, float* left, float* right,
                                             int32_t frames);

@@ -137,7 +137,7 @@ VX_KERN_INLINE void pairLoop(const int32_t* src, int32_t* dst, int32_t* copy, in
 // unless c is -1 (2^31 - c = 2^32), so the record says when the loop may run.
 //
 // One step: x2 is the register holding x[-2], which it uses up; x is where x[0] goes; z1 and z2
-// hold -y[-1] and -y[-2], and z2 takes -y[0]. p, h and f are scratch. A sample near full scale
+// hold -y[-1] and -y[-2], and z2 takes -y[0]. p, h and r are scratch. A sample near full scale
 // takes the exact saturations out of line at 2j and comes back at 3j.
 #define VX_HP3_STEP(j, at, x2, x, z1, z2)                                                          \
     "5" #j ":\n\t"                                                                                 \
@@ -157,14 +157,14 @@ VX_KERN_INLINE void pairLoop(const int32_t* src, int32_t* dst, int32_t* copy, in
     "sar $31, %[" #z2 "]\n\t"                                                                      \
     "add %[" #x2 "], %[" #z2 "]\n\t"                                                               \
     "neg %[" #z2 "]\n\t"                                                                           \
-    "mov %[" #z1 "], %[f]\n\t"                                                                     \
-    "imul %c[oneMinusC0](%[k]), %[f]\n\t"                                                          \
-    "sar $31, %[f]\n\t"                                                                            \
-    "lea (%[" #z2 "],%[f],2), %[" #z2 "]\n\t" /* z */                                              \
+    "mov %[" #z1 "], %[r]\n\t"                                                                     \
+    "imul %c[oneMinusC0](%[k]), %[r]\n\t"                                                          \
+    "sar $31, %[r]\n\t"                                                                            \
+    "lea (%[" #z2 "],%[r],2), %[" #z2 "]\n\t" /* z */                                              \
     "lea 0x40000000(%[h]), %[p]\n\t"          /* high and z within [-2^30, 2^30)? */               \
-    "lea 0x40000000(%[" #z2 "]), %[f]\n\t"                                                         \
-    "or %[p], %[f]\n\t"                                                                            \
-    "test $-0x80000000, %[f]\n\t"                                                                  \
+    "lea 0x40000000(%[" #z2 "]), %[r]\n\t"                                                         \
+    "or %[p], %[r]\n\t"                                                                            \
+    "test $-0x80000000, %[r]\n\t"                                                                  \
     "jnz 2" #j "f\n\t"                                                                             \
     "add %[" #z2 "], %[h]\n\t"                                                                     \
     "3" #j ":\n\t"                                                                                 \
@@ -212,20 +212,28 @@ VX_KERN_INLINE void sixStepLoop(const int32_t* src, int32_t* dst, int32_t* copy,
     for (const int32_t* edge : edges) (void)*static_cast<const volatile int32_t*>(edge);
 #endif
     int64_t x, p, h;
-    // The step to start at, j = -n mod 6 (one unsigned remainder is a multiply and a shift).
-    int64_t f = 5 - static_cast<unsigned>(n - 1) % 6u;
-    asm volatile("lea (,%[f],4), %[p]\n\t" //
-                 "sub %[p], %[src]\n\t"    //
-                 "test %[f], %[f]\n\t"     //
-                 "jz 50f\n\t"              //
-                 "cmp $2, %[f]\n\t"        //
-                 "jb 61f\n\t"              //
-                 "je 62f\n\t"              //
-                 "cmp $4, %[f]\n\t"        //
-                 "jb 63f\n\t"              //
-                 "je 64f\n\t"              //
+    // The step to start at is j = 5 - r, with r = (n - 1) mod 6, and a table indexed by r takes
+    // the branch. The remainder is the quotient's multiply and shift and three instructions
+    // more, written out: compilers take up to three more.
+    int64_t r = n;
+    asm volatile("lea -1(%[r]), %k[r]\n\t"            // n - 1, zero-extended
+                 "mov $0xaaaaaaab, %k[p]\n\t"         // ceil(2^34 / 6)
+                 "imul %[r], %[p]\n\t"                //
+                 "shr $34, %[p]\n\t"                  // (n - 1) / 6, exact below 2^32
+                 "lea (%[p],%[p],2), %[p]\n\t"        //
+                 "add %[p], %[p]\n\t"                 //
+                 "sub %[p], %[r]\n\t"                 // r
+                 "lea -20(%[src],%[r],4), %[src]\n\t" // back by j samples
+                 "lea 7f(%%rip), %[p]\n\t"            //
+                 "movslq (%[p],%[r],4), %[h]\n\t"     //
+                 "add %[p], %[h]\n\t"                 //
+                 "jmp *%[h]\n\t"                      //
+                 ".p2align 2\n\t"                     //
+                 "7:\n\t"                             //
+                 ".long 65f - 7b, 64f - 7b, 63f - 7b, 62f - 7b, 61f - 7b, 50f - 7b\n\t"
                  // Steps 1 and 4 find x[-2] in x1 and x[-1] in x; 2 and 5 in x and x2; the odd
                  // steps find z[-1] in z2 and z[-2] in z1.
+                 "65:\n\t"                                                            //
                  "mov %[x2], %[x]\n\t"                                                //
                  "mov %[x1], %[x2]\n\t"                                               //
                  "xchg %[z1], %[z2]\n\t"                                              //
@@ -269,7 +277,7 @@ VX_KERN_INLINE void sixStepLoop(const int32_t* src, int32_t* dst, int32_t* copy,
                    [x] "=&r"(x),
                    [p] "=&r"(p),
                    [h] "=&r"(h),
-                   [f] "+&r"(f)
+                   [r] "+&r"(r)
                  : [dst] "r"(dstOffset),
                    [copy] "r"(copyOffset),
                    [end] "rm"(end),
@@ -290,6 +298,37 @@ VX_KERN_INLINE void sixStepLoop(const int32_t* src, int32_t* dst, int32_t* copy,
 
 } // namespace
 
+namespace {
+
+using Highpass3Loop = void (*)(const int32_t*, int32_t*, int32_t*, int,
+                               const VX_Kern_Highpass3_Args&, int64_t&, int64_t&, int64_t&,
+                               int64_t&, int64_t&);
+
+// One of the loops with the state taken into registers before and put back after. Each loop
+// has a function of its own, so that neither shapes the other's registers.
+template <Highpass3Loop Loop>
+[[gnu::noinline]] void runLoop(const int32_t* src, int32_t* dst, int32_t* copy, int n,
+                               const VX_Kern_Highpass3_Args& k) {
+    int64_t b = *k.onepole;
+    const VX_Kern_Twopole_State& in = *k.section;
+    int64_t x1 = in.x1, x2 = in.x2;
+    int64_t z1 = -int64_t{in.y1}, z2 = -int64_t{in.y2};
+    Loop(src, dst, copy, n, k, b, x1, x2, z1, z2);
+    // The state's addresses are read again rather than held through the loop, which has no
+    // register to spare for them.
+    asm("" ::: "memory");
+    *k.onepole = static_cast<int32_t>(b);
+    // One store a word: g++ would gather the four into a vector first, at twice the
+    // instructions.
+    volatile VX_Kern_Twopole_State& out = *k.section;
+    out.x1 = static_cast<int32_t>(x1);
+    out.x2 = static_cast<int32_t>(x2);
+    out.y1 = static_cast<int32_t>(-z1);
+    out.y2 = static_cast<int32_t>(-z2);
+}
+
+} // namespace
+
 // The loop's constants are worked out here, when the coefficients change, not every block.
 void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32_t c0, int32_t c1,
                                     int32_t c2) {
@@ -307,34 +346,12 @@ void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32
     k.oneMinusC1 = (int64_t{1} << 31) - c1;
     k.negC2 = -int64_t{c2};
     k.folded = c0 != INT32_MIN && c1 != INT32_MIN;
+#if defined(__x86_64__)
+    k.loop = k.folded ? runLoop<sixStepLoop> : runLoop<pairLoop>;
+#else
+    k.loop = runLoop<pairLoop>;
+#endif
 }
-
-namespace {
-
-using Highpass3Loop = void (*)(const int32_t*, int32_t*, int32_t*, int,
-                               const VX_Kern_Highpass3_Args&, int64_t&, int64_t&, int64_t&,
-                               int64_t&, int64_t&);
-
-// One of the loops with the state taken into registers before and put back after. Each loop
-// has a function of its own, so that neither shapes the other's registers.
-template <Highpass3Loop Loop>
-[[gnu::noinline]] void runLoop(const int32_t* src, int32_t* dst, int32_t* copy, int n,
-                               const VX_Kern_Highpass3_Args& k) {
-    int64_t b = *k.onepole;
-    int64_t x1 = *k.x1, x2 = *k.x2;
-    int64_t z1 = -int64_t{*k.y1}, z2 = -int64_t{*k.y2};
-    Loop(src, dst, copy, n, k, b, x1, x2, z1, z2);
-    // The state's addresses are read again rather than held through the loop, which has no
-    // register to spare for them.
-    asm("" ::: "memory");
-    *k.onepole = static_cast<int32_t>(b);
-    *k.x1 = static_cast<int32_t>(x1);
-    *k.x2 = static_cast<int32_t>(x2);
-    *k.y1 = static_cast<int32_t>(-z1);
-    *k.y2 = static_cast<int32_t>(-z2);
-}
-
-} // namespace
 
 // The two recursions share nothing but the input sample, so in one loop their latencies
 // overlap instead of adding up. Each result has the bits of the separate kernels (the one-pole

@@ -50,6 +50,11 @@ extern const VX_Kern_Oper VX_kern_oper[VX_OPER_COUNT * VX_MODE_COUNT];
 using VX_Kern_Koef = void (*)(const int32_t* src, int32_t* dst, int n, int32_t k);
 extern const VX_Kern_Koef VX_kern_koef[VX_OPER_COUNT * VX_MODE_COUNT];
 
+// The two-pole section's integer state: its last two inputs and outputs.
+struct VX_Kern_Twopole_State {
+    int32_t x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+};
+
 // Two-pole section, integer: y = mul31(x - x2, c2) - y2 + mul31(y2, c1) + 2 y1 - 2 mul31(y1, c0)
 // with every term exact (mul31(a, c) = (a c) >> 31) and y saturated to 32 bits; the mode's write
 // saturates too. Where nothing overflows this is the wrapping arithmetic of the other families.
@@ -61,10 +66,13 @@ extern const VX_Kern_Bapass VX_kern_bapass[VX_MODE_COUNT];
 // The third-order high-pass of a one-pole high-pass and a two-pole section in one pass, with
 // the bits of the separate kernels: per sample h as VX_kern_hipass1 gives it, y as
 // VX_kern_bapass does, and h - y saturated into dst and into copy. onepole is the one-pole's
-// state; x1 to y2 the section's. Needs n <= 65536. Coefficients and states come in one record,
+// state; section the section's. Needs n <= 65536. Coefficients and states come in one record,
 // which a caller running block after block keeps instead of passing thirteen words each call;
 // its coefficients are set through VX_kern_highpass3_coefficients, which works out the loop's
 // constants from them once rather than every block.
+struct VX_Kern_Highpass3_Args;
+void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n,
+                       const VX_Kern_Highpass3_Args& k);
 struct VX_Kern_Highpass3_Args {
     uint32_t a = 0;                 // the one-pole's coefficient
     int32_t c0 = 0, c1 = 0, c2 = 0; // the section's
@@ -75,13 +83,15 @@ struct VX_Kern_Highpass3_Args {
     int64_t negC0 = 0, negC1 = 0, wideC2 = 0;
     int64_t oneMinusC0 = int64_t{1} << 31, oneMinusC1 = int64_t{1} << 31, negC2 = 0;
     bool folded = true;
-    int32_t* onepole = nullptr;                                         // the one-pole's state
-    int32_t *x1 = nullptr, *x2 = nullptr, *y1 = nullptr, *y2 = nullptr; // the section's
+    // The loop these constants take, for n > 0 samples: chosen with them, so that a caller
+    // running block after block calls it directly rather than through VX_kern_highpass3.
+    void (*loop)(const int32_t* src, int32_t* dst, int32_t* copy, int n,
+                 const VX_Kern_Highpass3_Args& k) = VX_kern_highpass3;
+    int32_t* onepole = nullptr;               // the one-pole's state
+    VX_Kern_Twopole_State* section = nullptr; // the section's
 };
 void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32_t c0, int32_t c1,
                                     int32_t c2);
-void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n,
-                       const VX_Kern_Highpass3_Args& k);
 
 // Envelope follower: rectified output (if any) gets |x| in "set" manner; with an output, the
 // envelope e follows |x| with the rise or fall coefficient (1.31) and goes out through the mode.

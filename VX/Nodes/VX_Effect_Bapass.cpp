@@ -58,7 +58,7 @@ void VX_Effect_Bapass::updateCoefficients() {
 }
 
 void VX_Effect_Bapass::reset() {
-    x1 = x2 = y1 = y2 = 0;
+    state = {};
     fx1 = fx2 = fy1 = fy2 = 0.0;
 }
 
@@ -130,8 +130,9 @@ void VX_Effect_Bapass::process() {
         floatingBlocks[m](*this, blockSet, in, out, n);
         return;
     }
-    const int status =
-        VX_kern_bapass[m](in, out, n, blockSet.c0, blockSet.c1, blockSet.c2, &x1, &x2, &y1, &y2);
+    VX_Kern_Twopole_State& s = state;
+    const int status = VX_kern_bapass[m](
+        in, out, n, blockSet.c0, blockSet.c1, blockSet.c2, &s.x1, &s.x2, &s.y1, &s.y2);
     if (status != 0 && error == 0) {
         std::printf("VX_Effect_Bapass error %d\n", status);
         error = status;

@@ -8,6 +8,7 @@
 // had; never with some words of each.
 #pragma once
 
+#include "VX/Kernels/VX_kernels.h"
 #include "VX/VX_Effect.h"
 
 class VX_Effect_Bapass : public VX_Effect {
@@ -29,7 +30,7 @@ public:
     VX_Published<Coefficients> coefficients;
 
     // The state of each arithmetic. [audio thread]
-    int32_t x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    VX_Kern_Twopole_State state; // x1, x2, y1, y2
     double fx1 = 0.0, fx2 = 0.0, fy1 = 0.0, fy2 = 0.0;
 
     void process() override; // [audio thread]

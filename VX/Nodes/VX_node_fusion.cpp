@@ -35,8 +35,8 @@ void VX_Node_Fusion::recognise(VX_Chain& nodes, uint32_t settings) {
     recognisedChanges = nodes.changes;
     recognisedSettings = settings;
     bypass = outputCopy = nullptr;
-    constantsTaken = false;
-    if (nodes.count != 4) return;
+    quickChanges = UINT32_MAX;
+    if (!enabled || nodes.count != 4) return;
     VX_Effect* e[4];
     VX_Chain_Item* item = nodes.first();
     for (VX_Effect*& node : e) {
@@ -66,8 +66,9 @@ void VX_Node_Fusion::recognise(VX_Chain& nodes, uint32_t settings) {
         lengthFrom = &a->followed->blockLength;
         length = std::min({a->count, w->count, b->count});
     } else {
-        lengthFrom = nullptr;
         length = a->requested;
+        requestedLength = length;
+        lengthFrom = &requestedLength;
     }
     if (length <= 0) return;
 
@@ -80,11 +81,15 @@ void VX_Node_Fusion::recognise(VX_Chain& nodes, uint32_t settings) {
     highpassCoefficient = &second->coefficient;
     bandpassCoefficients = &third->coefficients;
     kernel.onepole = &second->state;
-    kernel.x1 = &third->x1;
-    kernel.x2 = &third->x2;
-    kernel.y1 = &third->y1;
-    kernel.y2 = &third->y2;
+    kernel.section = &third->state;
     outputCopy = fourth;
+}
+
+bool VX_Node_Fusion::runOtherwise(VX_Chain& nodes) {
+    const uint32_t settings = VX_settings_changes.load(std::memory_order_acquire);
+    if (nodes.changes != recognisedChanges || settings != recognisedSettings || !steadyFound)
+        return runAfterChange(nodes, settings);
+    return runHighpass3();
 }
 
 bool VX_Node_Fusion::runAfterChange(VX_Chain& nodes, uint32_t settings) {
@@ -118,8 +123,8 @@ bool VX_Node_Fusion::runHighpass3() {
         // The kernel's constants are worked out again only when the coefficients change.
         if (a != kernel.a || set.c0 != kernel.c0 || set.c1 != kernel.c1 || set.c2 != kernel.c2)
             VX_kern_highpass3_coefficients(kernel, a, set.c0, set.c1, set.c2);
-        constantsTaken = true;
-        VX_kern_highpass3(in, work, out, n, kernel);
+        quickChanges = recognisedChanges;
+        kernel.loop(in, work, out, n, kernel);
     } else {
         std::memcpy(work, in, sizeof(int32_t) * static_cast<size_t>(n));
         std::memcpy(out, in, sizeof(int32_t) * static_cast<size_t>(n));

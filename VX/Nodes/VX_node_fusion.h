@@ -25,23 +25,30 @@ class VX_Effect_Hipass;
 
 class VX_Node_Fusion {
 public:
+    // Off: no chain has a fused form. Read when the chain is looked at again, so a change
+    // must count as a change of settings.
+    VX_Shared<bool> enabled{true};
+
     // Runs one block of the chain in its fused form, if it has one and the block allows it;
     // false when the nodes must run it. [audio thread]
-    bool run(VX_Chain& nodes) {
+    bool run(VX_Chain& nodes) { return runQuick(nodes) || runOtherwise(nodes); }
+
+    // Nearly every block filters with the coefficients of the block before: that one runs here,
+    // inline, in the small blocks of automated hosts as much as in long ones. False when it
+    // did not run the block. [audio thread]
+    [[gnu::always_inline]] bool runQuick(const VX_Chain& nodes) {
         const uint32_t settings = VX_settings_changes.load(std::memory_order_acquire);
-        if (nodes.changes != recognisedChanges || settings != recognisedSettings || !steadyFound)
-            return runAfterChange(nodes, settings);
-        // Nearly every block filters with the coefficients of the block before: that one runs
-        // here, inline, in the small blocks of automated hosts as much as in long ones.
-        if (constantsTaken && highpassCoefficient->count() == highpassSeen &&
-            bandpassCoefficients->count() == bandpassSeen) {
-            const int32_t n = blockLength();
-            if (n <= 0) return false;
-            VX_kern_highpass3(in, work, out, n, kernel);
-            return true;
-        }
-        return runHighpass3();
+        if (nodes.changes != quickChanges || settings != recognisedSettings ||
+            highpassCoefficient->count() != highpassSeen ||
+            bandpassCoefficients->count() != bandpassSeen)
+            return false;
+        const int32_t n = lengthFrom->load();
+        if (!fits(n)) return false;
+        kernel.loop(in, work, out, n, kernel);
+        return true;
     }
+    // Any other block: as run(). [audio thread]
+    bool runOtherwise(VX_Chain& nodes);
 
 private:
     // The block after a change of the chain, of the settings or of the nodes' switching.
@@ -53,15 +60,22 @@ private:
     bool steadyBlock();
     // The block with the newest coefficients, or copying. [audio thread]
     bool runHighpass3();
+    // Whether a block of n samples is one the buffers hold: in [1, length], one unsigned test.
+    bool fits(int32_t n) const {
+        return static_cast<uint32_t>(n) - 1u < static_cast<uint32_t>(length);
+    }
     // This block's length, 0 when it is longer than the buffers or none.
     int32_t blockLength() const {
-        const int32_t n = lengthFrom ? lengthFrom->load() : length;
-        return n > 0 && n <= length ? n : 0;
+        const int32_t n = lengthFrom->load();
+        return fits(n) ? n : 0;
     }
 
     uint32_t recognisedChanges = UINT32_MAX; // the chain's change count when last recognised
-    uint32_t recognisedSettings = 0;         // the settings' change count then
-    VX_Effect_Copy* bypass = nullptr;        // null: no fused form
+    // The same while the block before filtered in steady nodes (the kernel's constants taken),
+    // otherwise UINT32_MAX: the quick path's three conditions in one comparison.
+    uint32_t quickChanges = UINT32_MAX;
+    uint32_t recognisedSettings = 0;  // the settings' change count then
+    VX_Effect_Copy* bypass = nullptr; // null: no fused form
     VX_Effect_Hipass* highpass = nullptr;
     VX_Effect_Bapass* bandpass = nullptr;
     VX_Effect_Copy* outputCopy = nullptr;
@@ -73,18 +87,17 @@ private:
     int32_t* work = nullptr;
     int32_t* out = nullptr;
     // The block's length: that of the soundpipe the buffers follow, up to `length`; without
-    // one, `length` itself.
+    // one, `length` itself, from requestedLength. Set whenever a chain is recognised.
     const VX_Shared<int32_t>* lengthFrom = nullptr;
     int32_t length = 0;
+    VX_Shared<int32_t> requestedLength{0};
     // The filters' coefficients as published, and the counts of the sets the kernel's
     // constants were last worked out from (read before the sets are taken: a set published
-    // meanwhile only costs one more look); valid once a block filtered since the chain was
-    // last recognised.
+    // meanwhile only costs one more look); valid while quickChanges is not UINT32_MAX.
     const VX_Publication* highpassCoefficient = nullptr;
     const VX_Publication* bandpassCoefficients = nullptr;
     uint32_t highpassSeen = 0;
     uint32_t bandpassSeen = 0;
-    bool constantsTaken = false;
     // The kernel's states (set when recognised) and coefficients (written when they change).
     VX_Kern_Highpass3_Args kernel{};
 };

@@ -19,9 +19,7 @@ protected:
     void TearDown() override { VX_Soundpipe::current = nullptr; }
 };
 
-struct TwopoleState {
-    int32_t x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-};
+using TwopoleState = VX_Kern_Twopole_State;
 
 // Inputs that reach every saturation: full-scale 32-bit edges, noise over the whole range,
 // noise at the graph's own level, and silence after them.
@@ -61,7 +59,8 @@ TEST_F(Fusion, KernelGivesTheBitsOfTheSeparateKernelsAlsoWhereTheySaturate) {
         int32_t onepoleA = 0x40000000, onepoleB = onepoleA;
         TwopoleState a{5, -5, INT32_MAX, INT32_MIN}, b = a;
         std::vector<int32_t> expected(x.size()), got(x.size()), copy(x.size());
-        for (size_t at = 0, n = 1; at < x.size(); at += n, n = n * 3 % 509 + 1) {
+        bool direct = false; // every other block through the loop the record chose
+        for (size_t at = 0, n = 1; at < x.size(); at += n, n = n * 3 % 509 + 1, direct = !direct) {
             n = std::min(n, x.size() - at);
             const int m = static_cast<int>(n);
             VX_kern_hipass1(&x[at], &expected[at], m, s.a, &onepoleA);
@@ -70,11 +69,11 @@ TEST_F(Fusion, KernelGivesTheBitsOfTheSeparateKernelsAlsoWhereTheySaturate) {
             VX_Kern_Highpass3_Args k;
             VX_kern_highpass3_coefficients(k, s.a, s.c0, s.c1, s.c2);
             k.onepole = &onepoleB;
-            k.x1 = &b.x1;
-            k.x2 = &b.x2;
-            k.y1 = &b.y1;
-            k.y2 = &b.y2;
-            VX_kern_highpass3(&x[at], &got[at], &copy[at], m, k);
+            k.section = &b;
+            if (direct)
+                k.loop(&x[at], &got[at], &copy[at], m, k);
+            else
+                VX_kern_highpass3(&x[at], &got[at], &copy[at], m, k);
         }
         EXPECT_EQ(got, expected);
         EXPECT_EQ(copy, expected);
@@ -86,8 +85,11 @@ TEST_F(Fusion, KernelGivesTheBitsOfTheSeparateKernelsAlsoWhereTheySaturate) {
 
 // The signal state of a graph: the one-pole's, the section's and the work buffer.
 std::vector<int32_t> stateOf(const HighpassGraph& g) {
-    std::vector<int32_t> s = {
-        g.highpass->state, g.bandpass->x1, g.bandpass->x2, g.bandpass->y1, g.bandpass->y2};
+    std::vector<int32_t> s = {g.highpass->state,
+                              g.bandpass->state.x1,
+                              g.bandpass->state.x2,
+                              g.bandpass->state.y1,
+                              g.bandpass->state.y2};
     s.insert(s.end(), g.work->main, g.work->main + g.work->count);
     return s;
 }
@@ -95,7 +97,7 @@ std::vector<int32_t> stateOf(const HighpassGraph& g) {
 TEST_F(Fusion, GraphGivesTheBitsOfTheNodesOverRandomBlocksChangesAndCrossfades) {
     HighpassGraph fused, reference;
     ASSERT_TRUE(fused.soundpipe && reference.soundpipe);
-    reference.soundpipe->fuse = false;
+    reference.soundpipe->setFused(false);
     IntegerNoise dice(2024);
     const std::vector<int32_t> x = harshInput(1 << 17, 77);
     bool on = true;
@@ -133,7 +135,7 @@ TEST_F(Fusion, HostBlocksFollowBuffersGivenNewStorageBetweenThem) {
     // The chunk length is kept from block to block: a buffer shortened in between must cut the
     // next blocks into chunks it holds (AddressSanitizer sees any write past it).
     HighpassGraph fused(64), reference(64);
-    reference.soundpipe->fuse = false;
+    reference.soundpipe->setFused(false);
     IntegerNoise dice(7);
     std::vector<float> in(300);
     for (float& x : in)
@@ -162,7 +164,7 @@ TEST_F(Fusion, BlocksTakeCoefficientsPublishedBeforeTheCommandCounts) {
     // A command publishes a filter's coefficients first and counts as a change of settings
     // after: a block in between runs with the new set, as the nodes do.
     HighpassGraph fused(64), reference(64);
-    reference.soundpipe->fuse = false;
+    reference.soundpipe->setFused(false);
     const std::vector<int32_t> x = harshInput(64 * 40, 5);
     for (HighpassGraph* g : {&fused, &reference}) {
         g->setClock(48000);
@@ -186,7 +188,7 @@ TEST_F(Fusion, RunsOnlyTheChainItKnowsInTheBlocksItCanTake) {
     HighpassGraph g(64);
     g.setClock(48000);
     g.setCutoff(1000.0);
-    g.soundpipe->fuse = false; // the test runs the fusion itself
+    g.soundpipe->setFused(false); // the test runs the fusion itself
     VX_Node_Fusion fusion;
     g.soundpipe->blockLength = 64;
     g.soundpipe->process(); // prepares every node

@@ -269,7 +269,7 @@ TEST_F(Nodes, BandPassRestartsFromRestAfterSwitching) {
     bp->fx1 = 1.0; // the unused variant's state is cleared too
     VX_cmd("VX_Effect %o -on %i", bp, 0);
     sp->process();
-    EXPECT_EQ(bp->x1 | bp->x2 | bp->y1 | bp->y2, 0);
+    EXPECT_EQ(bp->state.x1 | bp->state.x2 | bp->state.y1 | bp->state.y2, 0);
     EXPECT_EQ(bp->fx1, 0.0);
     VX_cmd("VX_Effect %o -on %i", bp, 1);
     sp->process(); // fading in: the node's own output is in shadow
@@ -296,8 +296,8 @@ TEST_F(Nodes, BandPassOvershootClipsInBothArithmetics) {
         for (const auto& c : cases) {
             VX_cmd("%o -a %s -mode %s", bp, arithmetic, c.mode);
             bp->reset();
-            bp->y1 = 1500000000;
-            bp->y2 = -1500000000;
+            bp->state.y1 = 1500000000;
+            bp->state.y2 = -1500000000;
             bp->fy1 = 1.5e9;
             bp->fy2 = -1.5e9;
             out->main[0] = c.before;

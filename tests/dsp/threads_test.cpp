@@ -174,8 +174,7 @@ TEST(GraphThreads, EveryBlockRunsWithTheOldOrTheNewCoefficientSet) {
             std::copy(x.begin(), x.end(), in->main);
             for (Reference& r : refs) {
                 std::copy(x.begin(), x.end(), r.in->main);
-                r.node->x1 = bp->x1, r.node->x2 = bp->x2, r.node->y1 = bp->y1;
-                r.node->y2 = bp->y2;
+                r.node->state = bp->state;
                 r.node->fx1 = bp->fx1, r.node->fx2 = bp->fx2, r.node->fy1 = bp->fy1;
                 r.node->fy2 = bp->fy2;
                 r.node->process();

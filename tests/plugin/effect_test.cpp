@@ -191,8 +191,11 @@ TEST(EffectProcessing, ChunksOfAtMostOneGraphBlock) {
     Effect e;
     Probe probe(e.object());
     Io io(1025);
-    e->processReplacing(e.get(), io.inputs, io.outputs, 0);
+    // No block, nor a negative length from a hostile host, runs anything.
+    for (VstInt32 none : {0, -1, INT32_MIN})
+        e->processReplacing(e.get(), io.inputs, io.outputs, none);
     EXPECT_TRUE(probe.blocks.empty());
+    EXPECT_EQ(io.left[0], 7.0f);
     e->processReplacing(e.get(), io.inputs, io.outputs, 1000);
     EXPECT_EQ(probe.blocks, (std::vector<int32_t>{512, 488}));
     probe.blocks.clear();
