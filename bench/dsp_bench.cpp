@@ -5,6 +5,7 @@
 #include "bench_main.h"
 #include "plugin/highpass_graph.h"
 
+#include "VX/Kernels/VX_kern_highpass3_loops.h"
 #include "VX/VX.h"
 
 #include <cmath>
@@ -101,8 +102,9 @@ template <int Mode> void BM_kern_bapass(benchmark::State& state) {
     torv_bench_count(state);
 }
 
-// The fused third-order kernel: the one-pole above and the band-pass, in one pass.
-void BM_kern_highpass3(benchmark::State& state) {
+// The fused third-order kernel: the one-pole above and the band-pass, in one pass, through
+// the loop the processor takes and, on x86-64, through the loop that checks every sample.
+void runHighpass3(benchmark::State& state, decltype(VX_Kern_Highpass3_Args::loop) loop) {
     Block k;
     int32_t onepole = 0;
     VX_Kern_Twopole_State section;
@@ -112,11 +114,21 @@ void BM_kern_highpass3(benchmark::State& state) {
     args.section = &section;
     std::vector<int32_t> copy(n);
     for (auto _ : state) {
-        VX_kern_highpass3(k.a.data(), k.out.data(), copy.data(), n, args);
+        loop(k.a.data(), k.out.data(), copy.data(), n, args);
         benchmark::DoNotOptimize(k.out.data());
     }
     torv_bench_count(state);
 }
+
+void BM_kern_highpass3(benchmark::State& state) {
+    runHighpass3(state, VX_kern_highpass3);
+}
+
+#if defined(VX_KERN_HIGHPASS3_WIDE)
+void BM_kern_highpass3_checked(benchmark::State& state) {
+    runHighpass3(state, VX_kern_highpass3_checked);
+}
+#endif
 
 void BM_kern_fade(benchmark::State& state) {
     Block k;
@@ -242,6 +254,9 @@ TORV_BENCHMARK(BM_kern_koef<VX_OPER_DIV>);
 TORV_BENCHMARK(BM_kern_bapass<VX_MODE_SET>);
 TORV_BENCHMARK(BM_kern_bapass<VX_MODE_SUB>);
 TORV_BENCHMARK(BM_kern_highpass3);
+#if defined(VX_KERN_HIGHPASS3_WIDE)
+TORV_BENCHMARK(BM_kern_highpass3_checked);
+#endif
 TORV_BENCHMARK(BM_kern_fade);
 TORV_BENCHMARK(BM_graph_third_order);
 TORV_BENCHMARK(BM_graph_third_order_floating);

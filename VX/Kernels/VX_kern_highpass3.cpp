@@ -1,6 +1,9 @@
+#include "VX/Kernels/VX_kern_highpass3_loops.h"
 #include "VX/Kernels/VX_kern_mode.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 
 namespace {
 
@@ -329,6 +332,22 @@ template <Highpass3Loop Loop>
 
 } // namespace
 
+#if defined(VX_KERN_HIGHPASS3_WIDE)
+void VX_kern_highpass3_checked(const int32_t* src, int32_t* dst, int32_t* copy, int n,
+                               const VX_Kern_Highpass3_Args& k) {
+    runLoop<sixStepLoop>(src, dst, copy, n, k);
+}
+
+namespace {
+// The loop for folded constants: the wide one where the processor has AVX2.
+decltype(VX_Kern_Highpass3_Args::loop) foldedLoop() {
+    static const auto loop =
+        VX_kern_highpass3_wide_available() ? VX_kern_highpass3_wide : VX_kern_highpass3_checked;
+    return loop;
+}
+} // namespace
+#endif
+
 // The loop's constants are worked out here, when the coefficients change, not every block.
 void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32_t c0, int32_t c1,
                                     int32_t c2) {
@@ -346,8 +365,12 @@ void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32
     k.oneMinusC1 = (int64_t{1} << 31) - c1;
     k.negC2 = -int64_t{c2};
     k.folded = c0 != INT32_MIN && c1 != INT32_MIN;
-#if defined(__x86_64__)
-    k.loop = k.folded ? runLoop<sixStepLoop> : runLoop<pairLoop>;
+    std::fill(std::begin(k.vecA), std::end(k.vecA), int64_t{static_cast<int32_t>(a)});
+    std::fill(std::begin(k.vecC2), std::end(k.vecC2), int64_t{c2});
+    std::fill(std::begin(k.vecRounding), std::end(k.vecRounding), k.rounding);
+    std::fill(std::begin(k.vecHighA), std::end(k.vecHighA), a >= 0x80000000u ? -1 : 0);
+#if defined(VX_KERN_HIGHPASS3_WIDE)
+    k.loop = k.folded ? foldedLoop() : runLoop<pairLoop>;
 #else
     k.loop = runLoop<pairLoop>;
 #endif
@@ -370,12 +393,14 @@ void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32
 // - The multiplies read their constants from the record, which the caller keeps.
 // - The output goes to both arrays: a second store per sample costs less than a copy of the
 //   block afterwards, which in the small blocks of automated hosts is a call of its own.
-// - On x86-64 the loop is written out in assembly (sixStepLoop); the compiled loop serves the
-//   other targets and the two coefficients that loop cannot take.
+// - On x86-64 the loop is written out in assembly (sixStepLoop), and with AVX2 the products of
+//   the input and the saturation tests move to the vector unit (VX_kern_highpass3_wide) in
+//   all but short blocks; the compiled loop serves the other targets and the two coefficients
+//   those loops cannot take.
 void VX_kern_highpass3(const int32_t* src, int32_t* dst, int32_t* copy, int n,
                        const VX_Kern_Highpass3_Args& k) {
-#if defined(__x86_64__)
-    if (k.folded && n > 0) return runLoop<sixStepLoop>(src, dst, copy, n, k);
+#if defined(VX_KERN_HIGHPASS3_WIDE)
+    if (k.folded && n > 0) return foldedLoop()(src, dst, copy, n, k);
 #endif
     runLoop<pairLoop>(src, dst, copy, n, k);
 }

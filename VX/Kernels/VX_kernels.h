@@ -83,12 +83,19 @@ struct VX_Kern_Highpass3_Args {
     int64_t negC0 = 0, negC1 = 0, wideC2 = 0;
     int64_t oneMinusC0 = int64_t{1} << 31, oneMinusC1 = int64_t{1} << 31, negC2 = 0;
     bool folded = true;
+    // For the x86-64 loop that takes the products of the input with vector instructions, each
+    // four times over: a as a signed word, c2, (a mod 2) 2^31, and all ones where a >= 2^31
+    // (then a's product is the signed word's plus x 2^32).
+    int64_t vecA[4] = {}, vecC2[4] = {}, vecRounding[4] = {}, vecHighA[4] = {};
     // The loop these constants take, for n > 0 samples: chosen with them, so that a caller
     // running block after block calls it directly rather than through VX_kern_highpass3.
     void (*loop)(const int32_t* src, int32_t* dst, int32_t* copy, int n,
                  const VX_Kern_Highpass3_Args& k) = VX_kern_highpass3;
     int32_t* onepole = nullptr;               // the one-pole's state
     VX_Kern_Twopole_State* section = nullptr; // the section's
+    // Samples that the vector loop leaves to the one that checks each sample, after it found
+    // one that saturates: the loop's own bookkeeping, which changes no result.
+    mutable int32_t checkedFor = 0;
 };
 void VX_kern_highpass3_coefficients(VX_Kern_Highpass3_Args& k, uint32_t a, int32_t c0, int32_t c1,
                                     int32_t c2);

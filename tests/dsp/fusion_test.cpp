@@ -2,6 +2,7 @@
 // alone over values that saturate, and whole graphs over random block lengths, cutoff and
 // clock changes and on/off crossfades. Every output sample and every word of state must agree;
 // the node-by-node run is the reference.
+#include "VX/Kernels/VX_kern_highpass3_loops.h"
 #include "VX/Kernels/VX_kernels.h"
 #include "plugin/highpass_graph.h"
 #include "support/signal.h"
@@ -10,6 +11,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -40,12 +43,13 @@ std::vector<int32_t> harshInput(size_t n, uint32_t seed) {
     return x;
 }
 
+struct Set {
+    uint32_t a;
+    int32_t c0, c1, c2;
+};
+
 TEST_F(Fusion, KernelGivesTheBitsOfTheSeparateKernelsAlsoWhereTheySaturate) {
     // Coefficients of low and high cutoffs, and the ends of their ranges.
-    struct Set {
-        uint32_t a;
-        int32_t c0, c1, c2;
-    };
     const Set sets[] = {
         {13493037u, 1073741000, 2147000000, 1000000},
         {1500000000u, 2147483647, 2147483647, 900000000},
@@ -82,6 +86,117 @@ TEST_F(Fusion, KernelGivesTheBitsOfTheSeparateKernelsAlsoWhereTheySaturate) {
                   std::vector<int32_t>({a.x1, a.x2, a.y1, a.y2}));
     }
 }
+
+#if defined(VX_KERN_HIGHPASS3_WIDE)
+// The wide loop kept from block to block, as the fusion keeps it: stretches it runs whole,
+// stretches it hands back to the checked loop because a sample saturates (at every place in a
+// stretch, and in blocks of every length around its multiples of eight), and the quiet
+// samples after which it takes them on again.
+TEST_F(Fusion, WideLoopGivesTheBitsOfTheSeparateKernelsAcrossStretchesAndSaturations) {
+    if (!VX_kern_highpass3_wide_available()) GTEST_SKIP() << "the processor has no AVX2";
+    // The effect's own coefficients, from the lowest cutoff to the highest, where a >= 2^31
+    // (run on noise, they saturate only in the bursts, and the highest not even there), and
+    // the ends of the folded ranges, where the recursions run away and saturate all along.
+    std::vector<std::pair<Set, bool>> sets;
+    for (const auto& [rate, hz] : {std::pair{192000, 20.0}, {44100, 1000.0}, {22050, 10000.0}}) {
+        HighpassGraph g;
+        g.setClock(rate);
+        g.setCutoff(hz);
+        const auto& set = g.bandpass->takeBlockSet();
+        sets.push_back({{g.highpass->takeBlockCoefficient(), set.c0, set.c1, set.c2}, true});
+    }
+    ASSERT_GE(sets.back().first.a, 0x80000000u);
+    sets.push_back({{4294967295u, INT32_MAX, INT32_MIN + 1, INT32_MAX}, false});
+    sets.push_back({{7u, INT32_MIN + 1, INT32_MIN + 1, -5}, false});
+    const int lengths[] = {
+        31, 32, 33, 39, 40, 64, 127, 128, 129, 136, 143, 144, 255, 256, 300, 512, 1000, 4096};
+    size_t handedBackInAll = 0;
+    for (const auto& [s, stable] : sets) {
+        SCOPED_TRACE(s.a);
+        // Noise well within range, with a full-scale burst every 5000-odd samples.
+        IntegerNoise noise(s.a);
+        std::vector<int32_t> x = noise.block(200000, 1 << 28);
+        for (size_t at = 3000, j = 0; at + 3 < x.size(); at += 5000 + 37 * j++) {
+            x[at] = INT32_MAX;
+            x[at + 1] = INT32_MIN;
+            x[at + 2] = INT32_MAX;
+        }
+        int32_t onepoleA = -12345, onepoleB = onepoleA;
+        TwopoleState a{5, -5, 1 << 27, -(1 << 27)}, b = a;
+        VX_Kern_Highpass3_Args k;
+        VX_kern_highpass3_coefficients(k, s.a, s.c0, s.c1, s.c2);
+        ASSERT_EQ(k.loop, &VX_kern_highpass3_wide);
+        k.onepole = &onepoleB;
+        k.section = &b;
+        std::vector<int32_t> expected(x.size()), got(x.size()), copy(x.size());
+        size_t wholeBlocks = 0, handedBack = 0;
+        for (size_t at = 0, j = 0; at < x.size(); at += lengths[j++ % std::size(lengths)]) {
+            const int m =
+                static_cast<int>(std::min<size_t>(lengths[j % std::size(lengths)], x.size() - at));
+            VX_kern_hipass1(&x[at], &expected[at], m, s.a, &onepoleA);
+            VX_kern_bapass[VX_MODE_SUB](
+                &x[at], &expected[at], m, s.c0, s.c1, s.c2, &a.x1, &a.x2, &a.y1, &a.y2);
+            const bool quiet = k.checkedFor == 0;
+            k.loop(&x[at], &got[at], &copy[at], m, k);
+            wholeBlocks += quiet && k.checkedFor == 0 && m >= VX_kern_highpass3_wide_shortest;
+            handedBack += k.checkedFor == VX_kern_highpass3_wide_quiet_after;
+            ASSERT_EQ(onepoleB, onepoleA) << "block at " << at;
+            ASSERT_EQ(std::vector<int32_t>({b.x1, b.x2, b.y1, b.y2}),
+                      std::vector<int32_t>({a.x1, a.x2, a.y1, a.y2}))
+                << "block at " << at;
+        }
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(copy, expected);
+        if (stable) EXPECT_GT(wholeBlocks, 200u);
+        handedBackInAll += handedBack;
+    }
+    EXPECT_GT(handedBackInAll, 80u);
+}
+
+// Each range the wide loop tests, at its very edge, in the last sample of a stretch, where no
+// later sample that saturates would hand the stretch back anyway. With a = 0 and c = 0 the
+// one-pole's state stays where it is and the section extrapolates its last two outputs.
+TEST_F(Fusion, WideLoopHandsBackAStretchWhoseLastSampleJustSaturates) {
+    if (!VX_kern_highpass3_wide_available()) GTEST_SKIP() << "the processor has no AVX2";
+    constexpr int n = 32;
+    constexpr int32_t top = INT32_MAX - (1 << 25) + 1; // y rises by 2^20 a sample to 2^31
+    struct Edge {
+        const char* what;
+        int32_t onepole, lastInput;
+        TwopoleState section;
+    };
+    // Each edge alone: h, y and h - y stay within 32 bits but the one named.
+    constexpr int32_t q = 1 << 30;
+    const Edge edges[] = {
+        {"y = 2^31", 0, 0, {0, 0, top, top - (1 << 20)}},
+        {"y = -2^31 - 1", q, 0, {0, 0, -top - 1, -top - 1 + (1 << 20)}},
+        {"h = 2^31", -q, q, {0, 0, q, q}},
+        {"h = -2^31 - 1", 1, INT32_MIN, {0, 0, -q, -q}},
+        {"h - y = 2^31", -q, 1, {0, 0, -q + 1, -q + 1}},
+        {"h - y = -2^31 - 1", q, -1, {0, 0, q, q}},
+    };
+    for (const Edge& e : edges) {
+        SCOPED_TRACE(e.what);
+        std::vector<int32_t> x(n, 0), expected(n), got(n), copy(n);
+        x[n - 1] = e.lastInput;
+        int32_t onepoleA = e.onepole, onepoleB = e.onepole;
+        TwopoleState a = e.section, b = e.section;
+        VX_kern_hipass1(x.data(), expected.data(), n, 0, &onepoleA);
+        VX_kern_bapass[VX_MODE_SUB](
+            x.data(), expected.data(), n, 0, 0, 0, &a.x1, &a.x2, &a.y1, &a.y2);
+        VX_Kern_Highpass3_Args k;
+        VX_kern_highpass3_coefficients(k, 0, 0, 0, 0);
+        k.onepole = &onepoleB;
+        k.section = &b;
+        VX_kern_highpass3_wide(x.data(), got.data(), copy.data(), n, k);
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(copy, expected);
+        EXPECT_EQ(std::vector<int32_t>({onepoleB, b.x1, b.x2, b.y1, b.y2}),
+                  std::vector<int32_t>({onepoleA, a.x1, a.x2, a.y1, a.y2}));
+        EXPECT_EQ(k.checkedFor, VX_kern_highpass3_wide_quiet_after) << "not handed back";
+    }
+}
+#endif
 
 // The signal state of a graph: the one-pole's, the section's and the work buffer.
 std::vector<int32_t> stateOf(const HighpassGraph& g) {
