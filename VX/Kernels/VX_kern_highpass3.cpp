@@ -119,14 +119,6 @@ VX_KERN_INLINE void pairLoop(const int32_t* src, int32_t* dst, int32_t* copy, in
 }
 
 #if defined(__x86_64__)
-#if defined(__SANITIZE_ADDRESS__)
-#define VX_KERN_ADDRESSES_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VX_KERN_ADDRESSES_CHECKED 1
-#endif
-#endif
-
 // The same step written out for x86-64, six samples a round, in 28 instructions a sample where
 // the compiled loop takes 36. The compiler keeps copies of values it could overwrite, reloads
 // pointers it has spilled and rotates the state between registers; here the six steps name
@@ -209,11 +201,7 @@ VX_KERN_INLINE void sixStepLoop(const int32_t* src, int32_t* dst, int32_t* copy,
     const intptr_t dstOffset = reinterpret_cast<intptr_t>(dst) - at;
     const intptr_t copyOffset = reinterpret_cast<intptr_t>(copy) - at;
     intptr_t base = at;
-#ifdef VX_KERN_ADDRESSES_CHECKED
-    // The address sanitizer does not see into the loop below; it sees the ends of its arrays.
-    const int32_t* const edges[] = {src, src + n - 1, dst, dst + n - 1, copy, copy + n - 1};
-    for (const int32_t* edge : edges) (void)*static_cast<const volatile int32_t*>(edge);
-#endif
+    VX_kern_touch_ends({src, dst, copy}, n);
     int64_t x, p, h;
     // The step to start at is j = 5 - r, with r = (n - 1) mod 6, and a table indexed by r takes
     // the branch. The remainder is the quotient's multiply and shift and three instructions
@@ -341,9 +329,7 @@ void VX_kern_highpass3_checked(const int32_t* src, int32_t* dst, int32_t* copy, 
 namespace {
 // The loop for folded constants: the wide one where the processor has AVX2.
 decltype(VX_Kern_Highpass3_Args::loop) foldedLoop() {
-    static const auto loop =
-        VX_kern_highpass3_wide_available() ? VX_kern_highpass3_wide : VX_kern_highpass3_checked;
-    return loop;
+    return VX_kern_highpass3_wide_available() ? VX_kern_highpass3_wide : VX_kern_highpass3_checked;
 }
 } // namespace
 #endif

@@ -1,8 +1,10 @@
 #include "VX/Kernels/VX_kern_highpass3_loops.h"
+#include "VX/Kernels/VX_kern_mode.h"
 
 #if defined(VX_KERN_HIGHPASS3_WIDE)
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 
 // The checked loop spends a third of its instructions on what depends on the input alone (x a,
@@ -31,6 +33,7 @@ constexpr int stretch = 128;
 constexpr int scratchBytes = 28 * stretch;
 constexpr int offsetW = 8 * stretch, offsetZ = 16 * stretch, offsetB = 20 * stretch;
 
+// In this order, 32 bytes apart: the loop addresses them from the first.
 struct alignas(32) WideConstants {
     int64_t sign[4], two32[4], bias31[4], biasZ[4], high[4];
 };
@@ -44,13 +47,9 @@ constexpr WideConstants wide = {{top, top, top, top},
                                 {two31 - 1, two31 - 1, two31 - 1, two31 - 1},
                                 {upper, upper, upper, upper}};
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VX_KERN_WIDE_ADDRESSES_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VX_KERN_WIDE_ADDRESSES_CHECKED 1
-#endif
-#endif
+static_assert(offsetof(WideConstants, high) == 128);
+static_assert(offsetof(VX_Kern_Highpass3_Args, vecHighA) ==
+              offsetof(VX_Kern_Highpass3_Args, vecA) + 96);
 
 // The registers: i runs over the stretch in bytes of a 32-bit sample, from -4m up to 0, with
 // src, dst, copy and S (the scratch's P) at their ends; P, W and z at (S, i, 2) plus their
@@ -60,18 +59,18 @@ constexpr WideConstants wide = {{top, top, top, top},
 // P and W of the four samples o bytes on from i; ymm4 gets their x2 values (`earlier`).
 #define VX_HP3W_AHEAD(o, earlier)                                                                  \
     "vpmovsxdq " #o "(%[src],%[i]), %%ymm0\n\t"                                                    \
-    "vpmuldq %c[vecA](%[k]), %%ymm0, %%ymm1\n\t"                                                   \
+    "vpmuldq %c[vec](%[k]), %%ymm0, %%ymm1\n\t"                                                    \
     "vpsllq $32, %%ymm0, %%ymm2\n\t"                                                               \
-    "vpand %c[vecHighA](%[k]), %%ymm2, %%ymm2\n\t"                                                 \
+    "vpand %c[vec]+96(%[k]), %%ymm2, %%ymm2\n\t"                                                   \
     "vpaddq %%ymm2, %%ymm1, %%ymm1\n\t"                                                            \
-    "vpaddq %c[vecRounding](%[k]), %%ymm1, %%ymm1\n\t"                                             \
+    "vpaddq %c[vec]+64(%[k]), %%ymm1, %%ymm1\n\t"                                                  \
     "vmovdqu %%ymm1, 2*" #o "(%[S],%[i],2)\n\t"                                                    \
-    "vpmuldq %c[vecC2](%[k]), %%ymm0, %%ymm3\n\t" earlier                                          \
-    "vpmuldq %c[vecC2](%[k]), %%ymm4, %%ymm4\n\t"                                                  \
+    "vpmuldq %c[vec]+32(%[k]), %%ymm0, %%ymm3\n\t" earlier                                         \
+    "vpmuldq %c[vec]+32(%[k]), %%ymm4, %%ymm4\n\t"                                                 \
     "vpsubq %%ymm4, %%ymm3, %%ymm3\n\t"                                                            \
-    "vpxor %[sign], %%ymm3, %%ymm3\n\t"                                                            \
+    "vpxor %[wide], %%ymm3, %%ymm3\n\t"                                                            \
     "vpsrlq $31, %%ymm3, %%ymm3\n\t"                                                               \
-    "vmovdqu %[two32], %%ymm4\n\t"                                                                 \
+    "vmovdqu 32+%[wide], %%ymm4\n\t"                                                               \
     "vpsubq %%ymm3, %%ymm4, %%ymm3\n\t"                                                            \
     "vmovdqu %%ymm3, %c[offsetW]+2*" #o "(%[S],%[i],2)\n\t"
 #define VX_HP3W_EARLIER(o) "vpmovsxdq " #o "-8(%[src],%[i]), %%ymm4\n\t"
@@ -99,10 +98,10 @@ constexpr WideConstants wide = {{top, top, top, top},
     "vpsubq %%ymm1, %%ymm0, %%ymm0\n\t" /* h */                                                    \
     "vmovdqu %c[offsetZ]+2*" #o "(%[S],%[i],2), %%ymm1\n\t"                                        \
     "vpaddq %%ymm1, %%ymm0, %%ymm2\n\t" /* h + z */                                                \
-    "vpaddq %[bias31], %%ymm0, %%ymm0\n\t"                                                         \
-    "vpaddq %[biasZ], %%ymm1, %%ymm1\n\t"                                                          \
+    "vpaddq 64+%[wide], %%ymm0, %%ymm0\n\t"                                                        \
+    "vpaddq 96+%[wide], %%ymm1, %%ymm1\n\t"                                                        \
     "vpor %%ymm1, %%ymm0, %%ymm0\n\t"                                                              \
-    "vpaddq %[bias31], %%ymm2, %%ymm1\n\t"                                                         \
+    "vpaddq 64+%[wide], %%ymm2, %%ymm1\n\t"                                                        \
     "vpor %%ymm1, %%ymm0, %%ymm0\n\t"                                                              \
     "vpor %%ymm0, %%ymm5, %%ymm5\n\t"                                                              \
     "vpshufd $0x08, %%ymm2, %%ymm2\n\t"                                                            \
@@ -117,11 +116,7 @@ constexpr WideConstants wide = {{top, top, top, top},
 bool wideStretch(const int32_t* src, int32_t* dst, int32_t* copy, int m,
                  const VX_Kern_Highpass3_Args& k, int64_t& b, int64_t& z1, int64_t& z2,
                  const int32_t (&earliest)[4], int64_t* scratch) {
-#ifdef VX_KERN_WIDE_ADDRESSES_CHECKED
-    // The address sanitizer does not see into the loop below; it sees the ends of its arrays.
-    const int32_t* const edges[] = {src, src + m - 1, dst, dst + m - 1, copy, copy + m - 1};
-    for (const int32_t* edge : edges) (void)*static_cast<const volatile int32_t*>(edge);
-#endif
+    VX_kern_touch_ends({src, dst, copy}, m);
     intptr_t i = -4 * intptr_t{m};
     const intptr_t behindFrom = i + 64; // the third round is the first with outputs to make
     int64_t t, r;
@@ -146,7 +141,7 @@ bool wideStretch(const int32_t* src, int32_t* dst, int32_t* copy, int m,
                  "jnz 1b\n\t"                                                                  //
                  VX_HP3W_BEHIND(-64) VX_HP3W_BEHIND(-48)                                       //
                  VX_HP3W_BEHIND(-32) VX_HP3W_BEHIND(-16)                                       //
-                 "vptest %[high], %%ymm5\n\t"                                                  //
+                 "vptest 128+%[wide], %%ymm5\n\t"                                              //
                  "vzeroupper\n\t"
                  : [i] "+r"(i),
                    [b] "+r"(b),
@@ -162,21 +157,14 @@ bool wideStretch(const int32_t* src, int32_t* dst, int32_t* copy, int m,
                    [k] "r"(&k),
                    [earliest] "m"(earliest),
                    [behindFrom] "m"(behindFrom),
-                   [sign] "m"(wide.sign),
-                   [two32] "m"(wide.two32),
-                   [bias31] "m"(wide.bias31),
-                   [biasZ] "m"(wide.biasZ),
-                   [high] "m"(wide.high),
+                   [wide] "m"(wide),
                    [offsetW] "i"(offsetW),
                    [offsetZ] "i"(offsetZ),
                    [offsetB] "i"(offsetB),
                    [weightB] "i"(offsetof(VX_Kern_Highpass3_Args, weightB)),
                    [oneMinusC0] "i"(offsetof(VX_Kern_Highpass3_Args, oneMinusC0)),
                    [oneMinusC1] "i"(offsetof(VX_Kern_Highpass3_Args, oneMinusC1)),
-                   [vecA] "i"(offsetof(VX_Kern_Highpass3_Args, vecA)),
-                   [vecC2] "i"(offsetof(VX_Kern_Highpass3_Args, vecC2)),
-                   [vecRounding] "i"(offsetof(VX_Kern_Highpass3_Args, vecRounding)),
-                   [vecHighA] "i"(offsetof(VX_Kern_Highpass3_Args, vecHighA))
+                   [vec] "i"(offsetof(VX_Kern_Highpass3_Args, vecA))
                  : "cc", "memory", "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5");
     return !outside;
 }
@@ -188,8 +176,16 @@ bool wideStretch(const int32_t* src, int32_t* dst, int32_t* copy, int m,
 } // namespace
 
 bool VX_kern_highpass3_wide_available() {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
+    // Asked on the audio thread too: a static with a guard would take a lock the first time,
+    // and under some thread libraries make one. Threads that ask at once find the same.
+    static std::atomic<int> avx2{-1};
+    int known = avx2.load(std::memory_order_relaxed);
+    if (known < 0) {
+        __builtin_cpu_init();
+        known = __builtin_cpu_supports("avx2") ? 1 : 0;
+        avx2.store(known, std::memory_order_relaxed);
+    }
+    return known == 1;
 }
 
 void VX_kern_highpass3_wide(const int32_t* src, int32_t* dst, int32_t* copy, int n,

@@ -6,11 +6,33 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 // Loop indices run from -n up to 0 over pointers set to the end of the block.
 using VX_kern_index = std::ptrdiff_t;
 
 #define VX_KERN_INLINE [[gnu::always_inline]] inline
+
+// The address sanitizer does not see into the assembly loops; where it checks a build they
+// read the first and last sample of each array first, so that it sees their ends.
+#if defined(__SANITIZE_ADDRESS__)
+#define VX_KERN_ADDRESSES_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VX_KERN_ADDRESSES_CHECKED 1
+#endif
+#endif
+VX_KERN_INLINE void VX_kern_touch_ends(std::initializer_list<const int32_t*> arrays, int n) {
+#ifdef VX_KERN_ADDRESSES_CHECKED
+    for (const int32_t* a : arrays) {
+        (void)*static_cast<const volatile int32_t*>(a);
+        (void)*static_cast<const volatile int32_t*>(a + n - 1);
+    }
+#else
+    (void)arrays;
+    (void)n;
+#endif
+}
 
 // Signed samples wrap modulo 2^32: the arithmetic is done on the unsigned bits.
 VX_KERN_INLINE uint32_t VX_kern_u(int32_t x) {

@@ -84,8 +84,8 @@ struct VX_Kern_Highpass3_Args {
     int64_t oneMinusC0 = int64_t{1} << 31, oneMinusC1 = int64_t{1} << 31, negC2 = 0;
     bool folded = true;
     // For the x86-64 loop that takes the products of the input with vector instructions, each
-    // four times over: a as a signed word, c2, (a mod 2) 2^31, and all ones where a >= 2^31
-    // (then a's product is the signed word's plus x 2^32).
+    // four times over and in this order: a as a signed word, c2, (a mod 2) 2^31, and all ones
+    // where a >= 2^31 (then a's product is the signed word's plus x 2^32).
     int64_t vecA[4] = {}, vecC2[4] = {}, vecRounding[4] = {}, vecHighA[4] = {};
     // The loop these constants take, for n > 0 samples: chosen with them, so that a caller
     // running block after block calls it directly rather than through VX_kern_highpass3.
