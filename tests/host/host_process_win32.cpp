@@ -34,6 +34,65 @@ BOOL CALLBACK findMain(HWND w, LPARAM l) {
     return TRUE;
 }
 
+// A message sent to the host and waited for on a thread that does nothing else. Under Wine, a
+// thread that has taken a picture of the host's window can miss the wake-up of the reply to a
+// message it then sends the host: its SendMessageTimeout waits past its timeout, for good (seen
+// in 2 of 3 runs of the drivers' test after the picture test on a loaded machine). A fresh
+// thread waits on Wine's server alone. The job lives on the heap and is freed by whichever of
+// the two threads lets go of it last, so that a send that never returns costs a thread, not a
+// hang.
+struct Send {
+    HWND window = nullptr;
+    UINT message = 0;
+    WPARAM w = 0;
+    LPARAM l = 0;
+    UINT timeoutMs = 0;
+    std::string data; // WM_COPYDATA's bytes, carried here
+    COPYDATASTRUCT copy{};
+    DWORD_PTR result = 0;
+    LRESULT sent = 0;
+    LONG owners = 2; // the thread and the caller
+};
+
+void release(Send* job) {
+    if (InterlockedDecrement(&job->owners) == 0) delete job;
+}
+
+DWORD WINAPI sendOnItsOwnThread(void* p) {
+    auto* job = static_cast<Send*>(p);
+    job->sent = SendMessageTimeoutA(
+        job->window, job->message, job->w, job->l, SMTO_NORMAL, job->timeoutMs, &job->result);
+    release(job);
+    return 0;
+}
+
+bool sendToHost(HWND window, UINT message, WPARAM w, LPARAM l, UINT timeoutMs, DWORD_PTR* result,
+                const COPYDATASTRUCT* copy = nullptr) {
+    if (!window) return false;
+    auto* job = new Send;
+    job->window = window;
+    job->message = message;
+    job->w = w;
+    job->l = l;
+    job->timeoutMs = timeoutMs;
+    if (copy) {
+        job->data.assign(static_cast<const char*>(copy->lpData), copy->cbData);
+        job->copy = {copy->dwData, copy->cbData, job->data.data()};
+        job->l = reinterpret_cast<LPARAM>(&job->copy);
+    }
+    HANDLE thread = CreateThread(nullptr, 0, &sendOnItsOwnThread, job, 0, nullptr);
+    if (!thread) {
+        delete job;
+        return false;
+    }
+    const bool ended = WaitForSingleObject(thread, timeoutMs + 5000) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    const bool sent = ended && job->sent != 0;
+    if (sent && result) *result = job->result;
+    release(job);
+    return sent;
+}
+
 } // namespace
 
 HostProcess::HostProcess(std::string name, std::vector<std::pair<std::string, std::string>> env)
@@ -115,37 +174,26 @@ bool HostProcess::start(DWORD timeoutMs) {
 
 HostState HostProcess::state(bool figures) {
     DWORD_PTR result = 0;
-    if (!window ||
-        !SendMessageTimeoutA(
-            window, HostProbe::writeStateMessage, figures ? 1 : 0, 0, SMTO_NORMAL, 30000, &result))
+    if (!sendToHost(window, HostProbe::writeStateMessage, figures ? 1 : 0, 0, 30000, &result))
         return HostState{};
     return HostState::parse(readWhole(probePath));
 }
 
 bool HostProcess::command(uint32_t id) {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_COMMAND, id, 0, SMTO_NORMAL, 60000, &result) != 0;
+    return sendToHost(window, WM_COMMAND, id, 0, 60000, &result);
 }
 
 bool HostProcess::setEnvironment(const std::string& key, const std::string& value) {
     std::string text = key + "=" + value;
     COPYDATASTRUCT data{HostProbe::setEnvironmentTag, static_cast<DWORD>(text.size()), text.data()};
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window,
-                               WM_COPYDATA,
-                               0,
-                               reinterpret_cast<LPARAM>(&data),
-                               SMTO_NORMAL,
-                               10000,
-                               &result) &&
-           result;
+    return sendToHost(window, WM_COPYDATA, 0, 0, 10000, &result, &data) && result;
 }
 
 bool HostProcess::holdLock(DWORD ms) {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(
-               window, HostProbe::holdLockMessage, ms, 0, SMTO_NORMAL, 10000, &result) &&
-           result;
+    return sendToHost(window, HostProbe::holdLockMessage, ms, 0, 10000, &result) && result;
 }
 
 bool HostProcess::waitBlocks(long long more, DWORD timeoutMs) {
