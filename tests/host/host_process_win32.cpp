@@ -38,59 +38,45 @@ BOOL CALLBACK findMain(HWND w, LPARAM l) {
 // thread that has taken a picture of the host's window can miss the wake-up of the reply to a
 // message it then sends the host: its SendMessageTimeout waits past its timeout, for good (seen
 // in 2 of 3 runs of the drivers' test after the picture test on a loaded machine). A fresh
-// thread waits on Wine's server alone. The job lives on the heap and is freed by whichever of
-// the two threads lets go of it last, so that a send that never returns costs a thread, not a
-// hang.
+// thread waits on Wine's server alone. A send that does not come back in time keeps its job:
+// it costs a thread and a few bytes, not a hang.
 struct Send {
-    HWND window = nullptr;
-    UINT message = 0;
-    WPARAM w = 0;
-    LPARAM l = 0;
-    UINT timeoutMs = 0;
-    std::string data; // WM_COPYDATA's bytes, carried here
+    HWND window;
+    UINT message;
+    WPARAM w;
+    LPARAM l;
+    UINT timeoutMs;
+    std::string data; // WM_COPYDATA's bytes, when l points at `copy`
     COPYDATASTRUCT copy{};
     DWORD_PTR result = 0;
     LRESULT sent = 0;
-    LONG owners = 2; // the thread and the caller
 };
-
-void release(Send* job) {
-    if (InterlockedDecrement(&job->owners) == 0) delete job;
-}
 
 DWORD WINAPI sendOnItsOwnThread(void* p) {
     auto* job = static_cast<Send*>(p);
     job->sent = SendMessageTimeoutA(
         job->window, job->message, job->w, job->l, SMTO_NORMAL, job->timeoutMs, &job->result);
-    release(job);
     return 0;
 }
 
-bool sendToHost(HWND window, UINT message, WPARAM w, LPARAM l, UINT timeoutMs, DWORD_PTR* result,
-                const COPYDATASTRUCT* copy = nullptr) {
-    if (!window) return false;
-    auto* job = new Send;
-    job->window = window;
-    job->message = message;
-    job->w = w;
-    job->l = l;
-    job->timeoutMs = timeoutMs;
-    if (copy) {
-        job->data.assign(static_cast<const char*>(copy->lpData), copy->cbData);
-        job->copy = {copy->dwData, copy->cbData, job->data.data()};
-        job->l = reinterpret_cast<LPARAM>(&job->copy);
-    }
-    HANDLE thread = CreateThread(nullptr, 0, &sendOnItsOwnThread, job, 0, nullptr);
+bool sendToHost(Send* job, DWORD_PTR* result) {
+    HANDLE thread =
+        job->window ? CreateThread(nullptr, 0, &sendOnItsOwnThread, job, 0, nullptr) : nullptr;
     if (!thread) {
         delete job;
         return false;
     }
-    const bool ended = WaitForSingleObject(thread, timeoutMs + 5000) == WAIT_OBJECT_0;
+    const bool ended = WaitForSingleObject(thread, job->timeoutMs + 5000) == WAIT_OBJECT_0;
     CloseHandle(thread);
-    const bool sent = ended && job->sent != 0;
-    if (sent && result) *result = job->result;
-    release(job);
+    if (!ended) return false; // the thread still owns the job
+    *result = job->result;
+    const bool sent = job->sent != 0;
+    delete job;
     return sent;
+}
+
+bool sendToHost(HWND window, UINT message, WPARAM w, LPARAM l, UINT timeoutMs, DWORD_PTR* result) {
+    return sendToHost(new Send{window, message, w, l, timeoutMs, {}}, result);
 }
 
 } // namespace
@@ -185,10 +171,12 @@ bool HostProcess::command(uint32_t id) {
 }
 
 bool HostProcess::setEnvironment(const std::string& key, const std::string& value) {
-    std::string text = key + "=" + value;
-    COPYDATASTRUCT data{HostProbe::setEnvironmentTag, static_cast<DWORD>(text.size()), text.data()};
+    auto* job = new Send{window, WM_COPYDATA, 0, 0, 10000, key + "=" + value};
+    job->copy = {
+        HostProbe::setEnvironmentTag, static_cast<DWORD>(job->data.size()), job->data.data()};
+    job->l = reinterpret_cast<LPARAM>(&job->copy);
     DWORD_PTR result = 0;
-    return sendToHost(window, WM_COPYDATA, 0, 0, 10000, &result, &data) && result;
+    return sendToHost(job, &result) && result;
 }
 
 bool HostProcess::holdLock(DWORD ms) {
