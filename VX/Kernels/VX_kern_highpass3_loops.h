@@ -24,6 +24,6 @@ void VX_kern_highpass3_wide(const int32_t* src, int32_t* dst, int32_t* copy, int
                             const VX_Kern_Highpass3_Args& k);
 bool VX_kern_highpass3_wide_available();
 
-constexpr int VX_kern_highpass3_wide_shortest = 32;
+constexpr int VX_kern_highpass3_wide_shortest = 16; // a stretch takes two rounds at least
 constexpr int32_t VX_kern_highpass3_wide_quiet_after = 4096;
 #endif

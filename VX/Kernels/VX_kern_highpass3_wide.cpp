@@ -196,6 +196,22 @@ void VX_kern_highpass3_wide(const int32_t* src, int32_t* dst, int32_t* copy, int
     }
     if (n < VX_kern_highpass3_wide_shortest) return VX_kern_highpass3_checked(src, dst, copy, n, k);
     VX_Kern_Twopole_State& section = *k.section;
+    const auto keep = [&](int64_t b, int64_t z1, int64_t z2) {
+        *k.onepole = static_cast<int32_t>(b);
+        section = {src[n - 1], src[n - 2], static_cast<int32_t>(-z1), static_cast<int32_t>(-z2)};
+    };
+    alignas(32) int64_t scratch[scratchBytes / 8];
+    if ((n & 7) == 0 && n <= stretch) {
+        // One stretch, as most host blocks are, without the bookkeeping of several: the state
+        // is left as it was until the stretch is known good, and the checked loop starts from
+        // it otherwise.
+        const int32_t earliest[4] = {section.x2, section.x1, src[0], src[1]};
+        int64_t b = *k.onepole;
+        int64_t z1 = -int64_t{section.y1}, z2 = -int64_t{section.y2};
+        if (wideStretch(src, dst, copy, n, k, b, z1, z2, earliest, scratch)) return keep(b, z1, z2);
+        k.checkedFor = VX_kern_highpass3_wide_quiet_after;
+        return VX_kern_highpass3_checked(src, dst, copy, n, k);
+    }
     const int32_t before[2] = {section.x2, section.x1}; // x[-2] and x[-1]
     const auto x = [&](int j) { return j >= 0 ? src[j] : before[j + 2]; };
     // The stretches take whole rounds of eight: the samples before them go first.
@@ -203,7 +219,6 @@ void VX_kern_highpass3_wide(const int32_t* src, int32_t* dst, int32_t* copy, int
     if (head) VX_kern_highpass3_checked(src, dst, copy, head, k);
     int64_t b = *k.onepole;
     int64_t z1 = -int64_t{section.y1}, z2 = -int64_t{section.y2};
-    alignas(32) int64_t scratch[scratchBytes / 8];
     for (int at = head; at < n;) {
         int m = std::min(n - at, stretch);
         if (const int left = n - at - m; left > 0 && left < 16) m -= 16; // the last takes 16
@@ -219,8 +234,7 @@ void VX_kern_highpass3_wide(const int32_t* src, int32_t* dst, int32_t* copy, int
         }
         at += m;
     }
-    *k.onepole = static_cast<int32_t>(b);
-    section = {src[n - 1], src[n - 2], static_cast<int32_t>(-z1), static_cast<int32_t>(-z2)};
+    keep(b, z1, z2);
 }
 
 #endif

@@ -108,8 +108,8 @@ TEST_F(Fusion, WideLoopGivesTheBitsOfTheSeparateKernelsAcrossStretchesAndSaturat
     ASSERT_GE(sets.back().first.a, 0x80000000u);
     sets.push_back({{4294967295u, INT32_MAX, INT32_MIN + 1, INT32_MAX}, false});
     sets.push_back({{7u, INT32_MIN + 1, INT32_MIN + 1, -5}, false});
-    const int lengths[] = {
-        31, 32, 33, 39, 40, 64, 127, 128, 129, 136, 143, 144, 255, 256, 300, 512, 1000, 4096};
+    const int lengths[] = {15,  16,  17,  23,  24,  31,  32,  33,  39,  40,   64,  127,
+                           128, 129, 136, 143, 144, 255, 256, 300, 512, 1000, 4096};
     size_t handedBackInAll = 0;
     for (const auto& [s, stable] : sets) {
         SCOPED_TRACE(s.a);
@@ -156,10 +156,8 @@ TEST_F(Fusion, WideLoopGivesTheBitsOfTheSeparateKernelsAcrossStretchesAndSaturat
 // Each range the wide loop tests, at its very edge, in the last sample of a stretch, where no
 // later sample that saturates would hand the stretch back anyway. With a = 0 and c = 0 the
 // one-pole's state stays where it is and the section extrapolates its last two outputs.
-TEST_F(Fusion, WideLoopHandsBackAStretchWhoseLastSampleJustSaturates) {
-    if (!VX_kern_highpass3_wide_available()) GTEST_SKIP() << "the processor has no AVX2";
-    constexpr int n = 32;
-    constexpr int32_t top = INT32_MAX - (1 << 25) + 1; // y rises by 2^20 a sample to 2^31
+void expectEveryEdgeHandedBack(int n) {
+    const int32_t top = INT32_MAX - n * (1 << 20) + 1; // y rises by 2^20 a sample to 2^31
     struct Edge {
         const char* what;
         int32_t onepole, lastInput;
@@ -194,6 +192,16 @@ TEST_F(Fusion, WideLoopHandsBackAStretchWhoseLastSampleJustSaturates) {
         EXPECT_EQ(std::vector<int32_t>({onepoleB, b.x1, b.x2, b.y1, b.y2}),
                   std::vector<int32_t>({onepoleA, a.x1, a.x2, a.y1, a.y2}));
         EXPECT_EQ(k.checkedFor, VX_kern_highpass3_wide_quiet_after) << "not handed back";
+    }
+}
+
+TEST_F(Fusion, WideLoopHandsBackAStretchWhoseLastSampleJustSaturates) {
+    if (!VX_kern_highpass3_wide_available()) GTEST_SKIP() << "the processor has no AVX2";
+    // The shortest block, blocks of one stretch, and blocks of several, one with samples
+    // before its first stretch.
+    for (const int n : {16, 32, 128, 136, 141}) {
+        SCOPED_TRACE(n);
+        expectEveryEdgeHandedBack(n);
     }
 }
 #endif
